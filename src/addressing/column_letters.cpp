@@ -1,0 +1,81 @@
+#include "addressing/column_letters.h"
+
+#include <limits>
+
+namespace sumwright {
+namespace {
+
+constexpr std::int32_t letter_base = 64;  // code of the character before "A"
+constexpr std::int32_t letters_in_alphabet = 26;
+
+std::int32_t code_of(char c) { return static_cast<unsigned char>(c); }
+
+char character_of(std::int64_t code) {
+    // Codes past the single-byte range wrap around, as a byte would.
+    return static_cast<char>(static_cast<unsigned char>(code & 0xFF));
+}
+
+std::int32_t saturate(std::int64_t value) {
+    if (value > std::numeric_limits<std::int32_t>::max()) {
+        return std::numeric_limits<std::int32_t>::max();
+    }
+    if (value < std::numeric_limits<std::int32_t>::min()) {
+        return std::numeric_limits<std::int32_t>::min();
+    }
+    return static_cast<std::int32_t>(value);
+}
+
+}  // namespace
+
+std::string normalized_column_name(std::string_view letters) {
+    const auto first = letters.find_first_not_of(' ');
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    const auto last = letters.find_last_not_of(' ');
+    std::string name(letters.substr(first, last - first + 1));
+    for (char& c : name) {
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+    }
+    return name;
+}
+
+std::int32_t column_to_number(std::string_view letters) {
+    const std::string name = normalized_column_name(letters);
+    if (name.size() == 2) {
+        return (code_of(name[0]) - letter_base) * letters_in_alphabet +
+               (code_of(name[1]) - letter_base);
+    }
+    if (name.empty()) {
+        return -letter_base;
+    }
+    return code_of(name[0]) - letter_base;
+}
+
+std::string number_to_column(std::int32_t number) {
+    const std::int64_t n = number;
+    std::int64_t quotient = n / letters_in_alphabet;
+    std::int64_t remainder = n % letters_in_alphabet;
+    if (remainder < 0) {  // round the quotient towards minus infinity
+        remainder += letters_in_alphabet;
+        quotient -= 1;
+    }
+    if (quotient < 1) {
+        return std::string(1, character_of(remainder + letter_base));
+    }
+    if (remainder > 0) {
+        return {character_of(quotient + letter_base), character_of(remainder + letter_base)};
+    }
+    if (quotient == 1) {
+        return "Z";
+    }
+    return {character_of(quotient + letter_base - 1), 'Z'};
+}
+
+std::string column_offset(std::string_view letters, std::int64_t offset) {
+    return number_to_column(saturate(std::int64_t{column_to_number(letters)} + offset));
+}
+
+}  // namespace sumwright

@@ -1,0 +1,20 @@
+#pragma once
+
+namespace sumwright::interruption {
+
+// Makes the process clean up before it dies of an interruption (Ctrl-C, a
+// termination request, the console closing): the terminal gets its settings
+// back and an unfinished report file is removed. A write to a closed pipe
+// becomes an ordinary write error instead of ending the process.
+void install_handlers();
+
+// What to run to give the terminal its settings back; nullptr when there is
+// nothing to restore. Called from a signal handler, so it must be
+// async-signal-safe.
+void set_terminal_restorer(void (*restore)());
+
+// The path of a file to remove if the process is interrupted; nullptr clears
+// it. The path is copied.
+void set_file_to_remove(const char* path);
+
+}  // namespace sumwright::interruption

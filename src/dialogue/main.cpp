@@ -1,0 +1,14 @@
+#include <string_view>
+
+#include "dialogue/command_runner.h"
+#include "dialogue/interruption.h"
+#include "dialogue/program_flow.h"
+#include "dialogue/standard_console.h"
+
+int main(int argc, char** argv) {
+    sumwright::interruption::install_handlers();
+    const std::string_view argument0 = argc > 0 && argv[0] != nullptr ? argv[0] : "";
+    sumwright::StandardConsole console;
+    sumwright::SystemCommandRunner shell;
+    return sumwright::run_program(console, shell, argument0);
+}

@@ -1,0 +1,207 @@
+#include "dialogue/program_flow.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "dialogue/key_wait.h"
+#include "dialogue/prerequisite_checks.h"
+#include "dialogue/web_link.h"
+#include "generators/subtotal_generator.h"
+#include "generators/sumif_01_generator.h"
+#include "generators/sumif_02_generator.h"
+#include "report/report_file.h"
+#include "report/report_frame.h"
+
+namespace sumwright {
+namespace {
+
+constexpr int status_done = 0;
+constexpr int status_failed = 1;
+
+constexpr std::string_view rule_of_equals = "================================================================";
+constexpr std::string_view rule_of_28_dashes = "----------------------------";
+constexpr std::string_view rule_of_58_dashes = "----------------------------------------------------------";
+constexpr std::string_view information_line = "Info: https://www.sumwright.example.com";
+constexpr std::string_view formula_separator = ";";
+
+// "sumwright_01_012.exe": the module name with "exe" for its extension.
+std::string exe_name() {
+    return std::string(module_name.substr(0, module_name.size() - 3)) + "exe";
+}
+
+void show_banner(Console& console, std::string_view program_path) {
+    console.write_line("");
+    console.write_line(module_name);
+    console.write_line("");
+    console.write_line(program_path);
+    console.write_line(rule_of_equals);
+    console.write_line("");
+    console.write_line("Sumwright");
+    console.write_line("Program for creating multilevel subtotal() and sumif() formulas.");
+    console.write_line("");
+    console.write_line("Program name: " + exe_name());
+    console.write_line("Copyright (c) 2026 the Sumwright developers. All rights reserved.");
+    console.write_line("");
+    console.write_line("Terms of use:");
+    for (int line = 14; line <= 21; ++line) {
+        console.write_line("");
+    }
+    console.write_line(information_line);
+    console.write_line(rule_of_equals);
+    console.write_line("Do you accept terms of service ?");
+    console.write_line("");
+}
+
+bool accept_terms(Console& console) {
+    return wait_for_key(console, {"<1> yes and continue", "<2> no and end"}, {"1", "2"}) == "1";
+}
+
+bool confirm_separate_directory(Console& console) {
+    console.write_line("");
+    console.write_line("--------- PROGRAM MUST RUN IN SEPARATE DIRECTORY ---------");
+    console.write_line("");
+    console.write_line("Program must run in separate directory.");
+    console.write_line("During execution it will delete most *.txt, and other files.");
+    console.write_line(rule_of_58_dashes);
+    console.write_line("");
+    return wait_for_key(console, {"<1> yes and continue", "<2> no  and end"}, {"1", "2"}) == "1";
+}
+
+ReportKind choose_summation(Console& console) {
+    console.write_line("");
+    console.write_line(rule_of_28_dashes);
+    console.write_line("");
+    console.write_line("The program can create Excel formulas for three (3) types of summation in a table:");
+    console.write_line("- multilevel subtotal");
+    console.write_line("- sumif() variant 01");
+    console.write_line("- sumif() variant 02");
+    console.write_line(rule_of_28_dashes);
+    console.write_line("");
+    const std::string key = wait_for_key(
+        console, {"<1> multilevel subtotal", "<2> sumif() variant 01", "<3> sumif() variant 02"}, {"1", "2", "3"});
+    if (key == "1") {
+        return ReportKind::subtotal;
+    }
+    return key == "2" ? ReportKind::sumif_01 : ReportKind::sumif_02;
+}
+
+void show_rename_notice(Console& console) {
+    console.write_line("");
+    console.write_line(rule_of_28_dashes);
+    console.write_line("The program creates web link to (your) website, which is summarized from the program name.");
+    console.write_line(
+        "Therefore, you must rename the program according to the name of (your) website, but the condition is "
+        "that the");
+    console.write_line(
+        "new program name begins with www...(like www.example.com), http...(like http.example.org, or "
+        "https...(like https.example.net)");
+    console.write_line("BE CAREFUL AND COPY AND RENAME THE PROGRAM ACCORDING TO THE INSTRUCTIONS!");
+    console.write_line(information_line);
+    console.write_line(rule_of_28_dashes);
+    console.write_line("");
+    wait_for_key(console, {"<1> = continue and end"}, {"1"});
+}
+
+// Module name, program path and web link; nothing when the program name
+// holds no site marker (the rename notice has then been shown).
+std::optional<WebLink> run_branch_preamble(Console& console, std::string_view program_path) {
+    console.write_line(module_name);
+    console.write_line("");
+    console.write_line(program_path);
+    std::optional<WebLink> link = derive_web_link(program_path);
+    if (!link) {
+        show_rename_notice(console);
+        return std::nullopt;
+    }
+    console.write_line(link->web_link);
+    console.write_line(link->link_program_name);
+    return link;
+}
+
+using BodyWriter = std::function<void(LineSink& report)>;
+
+// Asks the chosen generator's questions; gives back what writes its body.
+BodyWriter ask_questions(Console& console, ReportKind kind) {
+    switch (kind) {
+        case ReportKind::subtotal:
+            return [answers = ask_subtotal_questions(console)](LineSink& report) {
+                write_subtotal_body(report, answers, formula_separator);
+            };
+        case ReportKind::sumif_01:
+            return [answers = ask_sumif_01_questions(console)](LineSink& report) {
+                write_sumif_01_body(report, answers, formula_separator);
+            };
+        case ReportKind::sumif_02:
+            break;
+    }
+    return [answers = ask_sumif_02_questions(console)](LineSink& report) {
+        write_sumif_02_body(report, answers, formula_separator);
+    };
+}
+
+// The generator inside its report frame. False when the report could not be
+// written (the console has said why).
+bool write_report(Console& console, ReportKind kind, const WebLink& link) {
+    const ReportTexts& texts = report_texts(kind);
+    write_section_title(console, kind);
+    std::string reason;
+    std::unique_ptr<ReportFile> report = ReportFile::open(std::string(texts.file_name), reason);
+    if (!report) {
+        console.write_line("Error: report file " + std::string(texts.file_name) + " cannot be created: " + reason);
+        console.write_line("");
+        return false;
+    }
+    write_opening_line(console, kind);
+    const BodyWriter write_body = ask_questions(console, kind);
+    write_report_head(*report, kind, link.web_link, link.link_program_name);
+    write_body(*report);
+    write_report_end(*report);
+    if (!report->finish(reason)) {
+        console.write_line("");
+        console.write_line("Error: report file " + std::string(texts.file_name) + " could not be written: " + reason);
+        console.write_line("");
+        return false;
+    }
+    write_closing_notice(console, kind);
+    return true;
+}
+
+int run_dialogue(Console& console, CommandRunner& shell, std::string_view program_path) {
+    show_banner(console, program_path);
+    if (!accept_terms(console)) {
+        return status_done;
+    }
+    if (!run_prerequisite_checks(console, shell)) {
+        return status_done;
+    }
+    if (!confirm_separate_directory(console)) {
+        return status_done;
+    }
+    const ReportKind kind = choose_summation(console);
+    const std::optional<WebLink> link = run_branch_preamble(console, program_path);
+    if (!link) {
+        return status_done;
+    }
+    const int status = write_report(console, kind, *link) ? status_done : status_failed;
+    try {
+        wait_for_any_key(console, "<Any key> to continue and end");
+    } catch (const InputEnded&) {
+        // Nothing left to read at the very end: the work is done.
+    }
+    console.flush();
+    return status;
+}
+
+}  // namespace
+
+int run_program(Console& console, CommandRunner& shell, std::string_view argument0) {
+    try {
+        return run_dialogue(console, shell, argument0);
+    } catch (const InputEnded&) {
+        console.write_error_line("sumwright: input ended before the dialogue was complete; no report was written.");
+        return status_failed;
+    }
+}
+
+}  // namespace sumwright

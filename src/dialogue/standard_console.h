@@ -1,0 +1,33 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "dialogue/console.h"
+#include "dialogue/line_input.h"
+
+namespace sumwright {
+
+// The process's own console: standard output and error for lines, standard
+// input for keys and typed lines. When standard input is not interactive, a
+// key wait takes the characters of one line as the keys pressed (an empty
+// line is Enter) and drops the rest of that line once it is over.
+class StandardConsole final : public Console {
+public:
+    StandardConsole();
+
+    void write_text(std::string_view text) override;
+    void write_line(std::string_view text) override;
+    [[nodiscard]] bool is_interactive() const override { return interactive_; }
+    std::unique_ptr<KeySession> begin_key_session() override;
+    std::optional<std::string> read_line() override;
+    void flush() override;
+    void write_error_line(std::string_view text) override;
+
+private:
+    bool interactive_;
+    LineInput input_;
+};
+
+}  // namespace sumwright

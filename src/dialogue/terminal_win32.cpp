@@ -1,0 +1,53 @@
+#include <conio.h>
+#include <windows.h>
+
+#include <string>
+
+#include "dialogue/terminal.h"
+
+namespace sumwright::terminal {
+namespace {
+
+constexpr DWORD poll_sleep_ms = 20;
+constexpr char extended_prefix = '\xFF';
+
+}  // namespace
+
+bool standard_input_is_interactive() {
+    // _isatty is also true for NUL; only a real console has a console mode.
+    DWORD mode = 0;
+    return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
+}
+
+std::size_t read_standard_input(char* buffer, std::size_t size) {
+    DWORD count = 0;
+    const DWORD wanted = size > 0x10000 ? 0x10000 : static_cast<DWORD>(size);
+    if (ReadFile(GetStdHandle(STD_INPUT_HANDLE), buffer, wanted, &count, nullptr) == 0) {
+        return 0;
+    }
+    return count;
+}
+
+SingleKeyMode::SingleKeyMode() = default;
+
+SingleKeyMode::~SingleKeyMode() = default;
+
+KeyPoll SingleKeyMode::poll(std::chrono::milliseconds timeout) {
+    const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(timeout.count());
+    for (;;) {
+        if (_kbhit() != 0) {
+            const int first = _getch();
+            if (first == 0 || first == 0xE0) {
+                const int scan_code = _getch();
+                return {KeyPoll::Kind::key, std::string{extended_prefix, static_cast<char>(scan_code)}};
+            }
+            return {KeyPoll::Kind::key, std::string(1, static_cast<char>(first))};
+        }
+        if (GetTickCount64() >= deadline) {
+            return {};
+        }
+        Sleep(poll_sleep_ms);
+    }
+}
+
+}  // namespace sumwright::terminal

@@ -1,0 +1,60 @@
+#include "dialogue/web_link.h"
+
+#include <array>
+
+namespace sumwright {
+namespace {
+
+struct SiteMarker {
+    std::string_view marker;
+    std::string_view link_prefix;
+};
+
+// In the order they are searched: the first kind found wins, wherever it is.
+constexpr std::array<SiteMarker, 3> site_markers{{
+    {"www.", "http://www."},
+    {"http.", "http://"},
+    {"https.", "https://"},
+}};
+
+std::string_view trim_spaces(std::string_view text) {
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+}  // namespace
+
+std::optional<WebLink> derive_web_link(std::string_view argument0) {
+    // The last four characters (normally ".exe") go, counted on the length
+    // without surrounding spaces; a shorter name is kept whole.
+    const auto trimmed_length = static_cast<std::ptrdiff_t>(trim_spaces(argument0).size());
+    const std::ptrdiff_t kept_length = trimmed_length - 4;
+    std::string name(kept_length < 0 ? argument0 : argument0.substr(0, static_cast<std::size_t>(kept_length)));
+    for (char& c : name) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    for (const auto& [marker, link_prefix] : site_markers) {
+        auto position = name.find(marker);
+        if (position == std::string::npos) {
+            continue;
+        }
+        std::string tail;
+        while (position != std::string::npos) {
+            tail = name.substr(position);
+            name.erase(0, position + marker.size());
+            position = name.find(marker);
+        }
+        WebLink link;
+        link.web_link = std::string(link_prefix) + name;
+        link.link_program_name = std::string(trim_spaces(tail)) + ".exe";
+        return link;
+    }
+    return std::nullopt;
+}
+
+}  // namespace sumwright

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string_view>
+
+#include "dialogue/console.h"
+#include "generators/sumif_answers.h"
+#include "report/line_sink.h"
+
+namespace sumwright {
+
+// Asks the four questions on the console. Throws InputEnded.
+SumifAnswers ask_sumif_01_questions(Console& console);
+
+// The report body: the introduction block, nine step blocks and the two
+// closing "<br>" lines (111 lines whatever the answers).
+void write_sumif_01_body(LineSink& report, const SumifAnswers& answers, std::string_view formula_separator);
+
+}  // namespace sumwright

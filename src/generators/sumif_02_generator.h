@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string_view>
+
+#include "dialogue/console.h"
+#include "generators/sumif_answers.h"
+#include "report/line_sink.h"
+
+namespace sumwright {
+
+// Asks the four questions and shows the two notes on the console. Throws
+// InputEnded.
+SumifAnswers ask_sumif_02_questions(Console& console);
+
+// The report body: the introduction block, seventeen step blocks with the
+// skip note after step 10, and the two closing "<br>" lines (197 lines
+// whatever the answers).
+void write_sumif_02_body(LineSink& report, const SumifAnswers& answers, std::string_view formula_separator);
+
+}  // namespace sumwright

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdio>
+#include <optional>
+#include <string>
+
+namespace sumwright::file_replacement {
+
+// A new, empty file beside the one it will replace, open for binary writing.
+struct NewFile {
+    std::FILE* stream = nullptr;
+    std::string path;
+};
+
+// Creates the file with the permissions a newly created file normally gets
+// (never those of a private temporary file) under a name no other file has.
+// On failure: nothing, and the system's reason.
+std::optional<NewFile> create_beside(const std::string& target, std::string& reason);
+
+// Puts `from` in place of `target` in one step; a `target` that is a symbolic
+// link is itself replaced, never written through.
+bool replace(const std::string& from, const std::string& target, std::string& reason);
+
+// Removes a file if it exists.
+void remove(const std::string& path);
+
+// The system's text for an error number.
+std::string reason_of(int error_number);
+
+}  // namespace sumwright::file_replacement

@@ -1,0 +1,49 @@
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "report/file_replacement.h"
+
+namespace sumwright::file_replacement {
+
+std::optional<NewFile> create_beside(const std::string& target, std::string& reason) {
+    constexpr int attempts = 100;
+    for (int attempt = 0; attempt < attempts; ++attempt) {
+        std::string path = target + "." + std::to_string(::getpid()) + "-" + std::to_string(attempt) + ".tmp";
+        // 0666 less the umask, as for any file the user's programs create.
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            if (errno == EEXIST) {
+                continue;
+            }
+            reason = reason_of(errno);
+            return std::nullopt;
+        }
+        std::FILE* stream = ::fdopen(fd, "wb");
+        if (stream == nullptr) {
+            reason = reason_of(errno);
+            ::close(fd);
+            ::unlink(path.c_str());
+            return std::nullopt;
+        }
+        return NewFile{stream, std::move(path)};
+    }
+    reason = reason_of(EEXIST);
+    return std::nullopt;
+}
+
+bool replace(const std::string& from, const std::string& target, std::string& reason) {
+    if (::rename(from.c_str(), target.c_str()) != 0) {
+        reason = reason_of(errno);
+        return false;
+    }
+    return true;
+}
+
+void remove(const std::string& path) { ::unlink(path.c_str()); }
+
+std::string reason_of(int error_number) { return std::strerror(error_number); }
+
+}  // namespace sumwright::file_replacement

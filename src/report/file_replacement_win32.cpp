@@ -1,0 +1,69 @@
+#include <fcntl.h>
+#include <io.h>
+#include <process.h>
+#include <sys/stat.h>
+#include <windows.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "report/file_replacement.h"
+
+namespace sumwright::file_replacement {
+namespace {
+
+std::string last_error_text() {
+    const DWORD error = GetLastError();
+    char* buffer = nullptr;
+    const DWORD length = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        error, 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
+    std::string text = length > 0 ? std::string(buffer, length) : "error " + std::to_string(error);
+    LocalFree(buffer);
+    while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == '.')) {
+        text.pop_back();
+    }
+    return text;
+}
+
+}  // namespace
+
+std::optional<NewFile> create_beside(const std::string& target, std::string& reason) {
+    constexpr int attempts = 100;
+    for (int attempt = 0; attempt < attempts; ++attempt) {
+        std::string path = target + "." + std::to_string(_getpid()) + "-" + std::to_string(attempt) + ".tmp";
+        // Binary mode: the report's CR LF line ends are written as they are.
+        const int fd = _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+        if (fd < 0) {
+            if (errno == EEXIST) {
+                continue;
+            }
+            reason = reason_of(errno);
+            return std::nullopt;
+        }
+        std::FILE* stream = _fdopen(fd, "wb");
+        if (stream == nullptr) {
+            reason = reason_of(errno);
+            _close(fd);
+            DeleteFileA(path.c_str());
+            return std::nullopt;
+        }
+        return NewFile{stream, std::move(path)};
+    }
+    reason = reason_of(EEXIST);
+    return std::nullopt;
+}
+
+bool replace(const std::string& from, const std::string& target, std::string& reason) {
+    if (MoveFileExA(from.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) == 0) {
+        reason = last_error_text();
+        return false;
+    }
+    return true;
+}
+
+void remove(const std::string& path) { DeleteFileA(path.c_str()); }
+
+std::string reason_of(int error_number) { return std::strerror(error_number); }
+
+}  // namespace sumwright::file_replacement

@@ -1,0 +1,50 @@
+#include "report/html_text.h"
+
+#include <array>
+
+namespace sumwright {
+namespace {
+
+// Names that browsers decode without a semicolon, as upper-cased report text
+// can hold them.
+constexpr std::array<std::string_view, 8> legacy_reference_names{
+    "AMP", "COPY", "ETH", "GT", "LT", "QUOT", "REG", "THORN"};
+
+bool is_alphanumeric(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
+bool starts_reference(std::string_view after_ampersand) {
+    if (after_ampersand.empty()) {
+        return false;
+    }
+    if (after_ampersand.front() == '#') {
+        return true;
+    }
+    for (const auto name : legacy_reference_names) {
+        if (after_ampersand.starts_with(name)) {
+            return true;
+        }
+    }
+    std::size_t length = 0;
+    while (length < after_ampersand.size() && is_alphanumeric(after_ampersand[length])) {
+        ++length;
+    }
+    return length > 0 && length < after_ampersand.size() && after_ampersand[length] == ';';
+}
+
+}  // namespace
+
+std::string protect_character_references(std::string_view line) {
+    std::string protected_line;
+    protected_line.reserve(line.size());
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        protected_line += line[i];
+        if (line[i] == '&' && starts_reference(line.substr(i + 1))) {
+            protected_line += "amp;";
+        }
+    }
+    return protected_line;
+}
+
+}  // namespace sumwright

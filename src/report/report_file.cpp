@@ -1,0 +1,93 @@
+#include "report/report_file.h"
+
+#include <cerrno>
+
+#include "dialogue/interruption.h"
+#include "report/file_replacement.h"
+#include "report/html_text.h"
+
+namespace sumwright {
+
+std::unique_ptr<ReportFile> ReportFile::open(const std::string& name, std::string& reason) {
+    auto created = file_replacement::create_beside(name, reason);
+    if (!created) {
+        return nullptr;
+    }
+    return std::make_unique<ReportFile>(name, created->stream, std::move(created->path));
+}
+
+ReportFile::ReportFile(std::string name, std::FILE* stream, std::string temporary_path)
+    : name_(std::move(name)), stream_(stream), temporary_path_(std::move(temporary_path)) {
+    interruption::set_file_to_remove(temporary_path_.c_str());
+}
+
+ReportFile::~ReportFile() { discard(); }
+
+void ReportFile::discard() {
+    if (stream_ != nullptr) {
+        std::fclose(stream_);
+        stream_ = nullptr;
+    }
+    if (!temporary_path_.empty()) {
+        file_replacement::remove(temporary_path_);
+        temporary_path_.clear();
+        interruption::set_file_to_remove(nullptr);
+    }
+}
+
+void ReportFile::write_bytes(std::string_view bytes) {
+    if (write_error_ != 0 || stream_ == nullptr) {
+        return;
+    }
+    errno = 0;
+    if (std::fwrite(bytes.data(), 1, bytes.size(), stream_) != bytes.size()) {
+        write_error_ = errno != 0 ? errno : EIO;
+    }
+}
+
+void ReportFile::write_text(std::string_view text) { pending_ += text; }
+
+void ReportFile::write_line(std::string_view text) {
+    pending_ += text;
+    write_bytes(protect_character_references(pending_));
+    write_bytes("\r\n");
+    pending_.clear();
+}
+
+void ReportFile::write_verbatim_line(std::string_view text) {
+    pending_ += text;
+    write_bytes(pending_);
+    write_bytes("\r\n");
+    pending_.clear();
+}
+
+bool ReportFile::finish(std::string& reason) {
+    if (stream_ == nullptr) {
+        reason = file_replacement::reason_of(EBADF);
+        return false;
+    }
+    errno = 0;
+    if (write_error_ == 0 && std::fflush(stream_) != 0) {
+        write_error_ = errno != 0 ? errno : EIO;
+    }
+    errno = 0;
+    const int closed = std::fclose(stream_);
+    stream_ = nullptr;
+    if (write_error_ == 0 && closed != 0) {
+        write_error_ = errno != 0 ? errno : EIO;
+    }
+    if (write_error_ != 0) {
+        reason = file_replacement::reason_of(write_error_);
+        discard();
+        return false;
+    }
+    if (!file_replacement::replace(temporary_path_, name_, reason)) {
+        discard();
+        return false;
+    }
+    temporary_path_.clear();
+    interruption::set_file_to_remove(nullptr);
+    return true;
+}
+
+}  // namespace sumwright
