@@ -1,5 +1,6 @@
 #include "addressing/column_letters.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace sumwright {
@@ -75,7 +76,11 @@ std::string number_to_column(std::int32_t number) {
 }
 
 std::string column_offset(std::string_view letters, std::int64_t offset) {
-    return number_to_column(saturate(std::int64_t{column_to_number(letters)} + offset));
+    // Any offset past twice the 32-bit range saturates the same way, and
+    // limiting it first keeps the sum itself from overflowing.
+    constexpr std::int64_t offset_limit = std::int64_t{1} << 33U;
+    const std::int64_t bounded = std::clamp(offset, -offset_limit, offset_limit);
+    return number_to_column(saturate(std::int64_t{column_to_number(letters)} + bounded));
 }
 
 }  // namespace sumwright

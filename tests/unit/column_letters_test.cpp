@@ -24,7 +24,7 @@ TEST(ColumnToNumber, OddTextsGoThroughTheSameArithmetic) {
     EXPECT_EQ(column_to_number("   "), -64);
     EXPECT_EQ(column_to_number("1"), -15);
     EXPECT_EQ(column_to_number("A1"), 11);
-    EXPECT_EQ(column_to_number("\tA"), 9 - 64) << "tabs are not trimmed";
+    EXPECT_EQ(column_to_number("\tA"), (9 - 64) * 26 + 1) << "tabs are not trimmed";
     EXPECT_EQ(column_to_number("\xFF\xFF"), (255 - 64) * 26 + 255 - 64) << "bytes count unsigned";
 }
 

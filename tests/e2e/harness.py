@@ -1,0 +1,239 @@
+"""Runs the real sumwright binary in a scratch directory and reports what a
+user would see: the console, the files left behind and the exit status.
+
+One harness serves every end-to-end test: typed input through a pipe, a real
+pseudo-terminal, the Windows build under Wine (through a command prefix), and
+the spreadsheet tests that read the reports it leaves.
+"""
+
+from __future__ import annotations
+
+import dataclasses
+import errno
+import fcntl
+import os
+import pty
+import select
+import shutil
+import signal
+import struct
+import subprocess
+import termios
+import time
+from pathlib import Path
+from typing import Iterable, Sequence
+
+DEFAULT_PROGRAM_NAME = "www.example.com.exe"
+REPORT_NAMES = ("swr_subtotal.htm", "swr_sumif_01.htm", "swr_sumif_02.htm")
+
+# Key presses that lead from the banner to the menu: accept the terms, then
+# confirm the directory warning.
+TO_MENU = ["1", "1"]
+
+
+def binary_path() -> Path:
+    """The program under test, as CTest passes it in."""
+    path = os.environ.get("SUMWRIGHT_BINARY")
+    if not path:
+        raise RuntimeError("SUMWRIGHT_BINARY must name the sumwright executable")
+    return Path(path).resolve()
+
+
+def dialogue(menu_key: str, answers: Sequence[str], final_key: str = "x") -> list[str]:
+    """Input lines for a whole run: terms, warning, menu, answers, final key."""
+    return [*TO_MENU, menu_key, *answers, final_key]
+
+
+@dataclasses.dataclass
+class Run:
+    directory: Path
+    console: str
+    errors: str
+    status: int
+
+    def file(self, name: str) -> bytes:
+        return (self.directory / name).read_bytes()
+
+    def has(self, name: str) -> bool:
+        return (self.directory / name).exists()
+
+    def report(self, name: str) -> bytes:
+        return self.file(name)
+
+    def report_lines(self, name: str) -> list[str]:
+        """The report's lines as text, without their CR LF ends."""
+        data = self.file(name).decode("latin-1")
+        assert data.endswith("\r\n"), "a report ends with CR LF"
+        return data[:-2].split("\r\n")
+
+    def console_lines(self) -> list[str]:
+        return self.console.split("\n")
+
+    def leftovers(self) -> list[str]:
+        """Files in the directory that look like unfinished reports."""
+        return sorted(p.name for p in self.directory.iterdir() if p.name.endswith(".tmp"))
+
+
+def install_program(directory: Path, program_name: str = DEFAULT_PROGRAM_NAME, binary: Path | None = None) -> Path:
+    """Puts a copy of the program into the directory under the given name."""
+    directory.mkdir(parents=True, exist_ok=True)
+    target = directory / program_name
+    target.parent.mkdir(parents=True, exist_ok=True)
+    shutil.copy2(binary or binary_path(), target)
+    return target
+
+
+def _input_bytes(lines: Iterable[str] | bytes | str) -> bytes:
+    if isinstance(lines, bytes):
+        return lines
+    if isinstance(lines, str):
+        return lines.encode("latin-1")
+    return "".join(line + "\n" for line in lines).encode("latin-1")
+
+
+def run_piped(
+    directory: Path,
+    lines: Iterable[str] | bytes | str,
+    *,
+    program_name: str = DEFAULT_PROGRAM_NAME,
+    argv0: str | None = None,
+    env: dict[str, str] | None = None,
+    command_prefix: Sequence[str] = (),
+    binary: Path | None = None,
+    install: bool = True,
+    timeout: float = 60,
+) -> Run:
+    """Starts the program in `directory` with the lines as standard input."""
+    if install:
+        install_program(directory, program_name, binary)
+    command = [*command_prefix, f"./{program_name}"] if command_prefix else [f"./{program_name}"]
+    executable = None if command_prefix else str(directory / program_name)
+    if argv0 is not None and not command_prefix:
+        command[0] = argv0
+    completed = subprocess.run(
+        command,
+        executable=executable,
+        cwd=directory,
+        input=_input_bytes(lines),
+        stdout=subprocess.PIPE,
+        stderr=subprocess.PIPE,
+        env={**os.environ, **(env or {})},
+        timeout=timeout,
+        check=False,
+    )
+    return Run(
+        directory=directory,
+        console=completed.stdout.decode("latin-1"),
+        errors=completed.stderr.decode("latin-1"),
+        status=completed.returncode,
+    )
+
+
+class Terminal:
+    """The program on a real pseudo-terminal, driven key by key."""
+
+    def __init__(
+        self,
+        directory: Path,
+        *,
+        program_name: str = DEFAULT_PROGRAM_NAME,
+        env: dict[str, str] | None = None,
+        install: bool = True,
+    ) -> None:
+        if install:
+            install_program(directory, program_name)
+        self.directory = directory
+        self.master, slave = pty.openpty()
+        fcntl.ioctl(slave, termios.TIOCSWINSZ, struct.pack("HHHH", 50, 200, 0, 0))
+        self._slave = slave
+        self.settings_before = self.stty()
+        self.process = subprocess.Popen(
+            [f"./{program_name}"],
+            executable=str(directory / program_name),
+            cwd=directory,
+            stdin=slave,
+            stdout=slave,
+            stderr=slave,
+            env={**os.environ, **(env or {})},
+            start_new_session=True,
+            preexec_fn=lambda: fcntl.ioctl(0, termios.TIOCSCTTY, 0),
+        )
+        self.output = b""
+
+    def stty(self) -> str:
+        """The terminal's settings as `stty -g` prints them."""
+        return subprocess.run(
+            ["stty", "-g"], stdin=self._slave, capture_output=True, text=True, check=True
+        ).stdout.strip()
+
+    def send(self, data: bytes | str) -> None:
+        os.write(self.master, data.encode("latin-1") if isinstance(data, str) else data)
+
+    def _read_available(self, timeout: float) -> bool:
+        ready, _, _ = select.select([self.master], [], [], timeout)
+        if not ready:
+            return False
+        try:
+            chunk = os.read(self.master, 65536)
+        except OSError as error:
+            if error.errno == errno.EIO:
+                return False
+            raise
+        self.output += chunk
+        return bool(chunk)
+
+    def expect(self, text: str, timeout: float = 10) -> str:
+        """Waits until the screen output holds `text`; gives all output so far."""
+        deadline = time.monotonic() + timeout
+        wanted = text.encode("latin-1")
+        while wanted not in self.output:
+            remaining = deadline - time.monotonic()
+            if remaining <= 0:
+                raise AssertionError(f"{text!r} did not appear; output so far:\n{self.text()}")
+            self._read_available(remaining)
+        return self.text()
+
+    def settle(self, quiet: float = 0.3) -> str:
+        """Reads until the program has been silent for `quiet` seconds."""
+        while self._read_available(quiet):
+            pass
+        return self.text()
+
+    def text(self) -> str:
+        return self.output.decode("latin-1")
+
+    def cpu_seconds(self) -> float:
+        """User plus system CPU time the program has used so far."""
+        fields = Path(f"/proc/{self.process.pid}/stat").read_text().rsplit(")", 1)[1].split()
+        return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+    def signal(self, number: int = signal.SIGINT) -> None:
+        os.kill(self.process.pid, number)
+
+    def wait(self, timeout: float = 10) -> int:
+        deadline = time.monotonic() + timeout
+        while self.process.poll() is None:
+            if time.monotonic() > deadline:
+                self.process.kill()
+                raise AssertionError(f"the program did not end; output:\n{self.text()}")
+            self._read_available(0.05)
+        self.settle(0.1)
+        return self.process.returncode
+
+    def pending_input(self) -> int:
+        """Bytes typed but not yet read by anybody."""
+        buffer = fcntl.ioctl(self._slave, termios.FIONREAD, b"\0\0\0\0")
+        return struct.unpack("i", buffer)[0]
+
+    def close(self) -> None:
+        if self.process.poll() is None:
+            self.process.kill()
+            self.process.wait()
+        os.close(self.master)
+        os.close(self._slave)
+
+    def __enter__(self) -> "Terminal":
+        return self
+
+    def __exit__(self, *exc: object) -> None:
+        self.close()
