@@ -1,0 +1,19 @@
+#include "dialogue/check_commands.h"
+
+namespace sumwright {
+namespace {
+
+// The find line writes the empty line and the header that the Windows find
+// writes before its matches, so the same thresholds hold on both platforms.
+constexpr CheckCommands posix_commands{
+    .listing_a = "ls -la > check_01.txt",
+    .listing_b = "ls -la > check_01.txt",
+    .sort = "sort check_01.txt -o check_02.txt",
+    .find = "{ echo; echo '---------- CHECK_01.TXT'; grep -i -F '.exe' check_01.txt; } > check_02.txt",
+};
+
+}  // namespace
+
+const CheckCommands& check_commands() { return posix_commands; }
+
+}  // namespace sumwright

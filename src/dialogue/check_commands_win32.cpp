@@ -1,0 +1,19 @@
+#include "dialogue/check_commands.h"
+
+namespace sumwright {
+namespace {
+
+// The spacing differs on purpose between the two listings and around the
+// find redirection; the lines are issued exactly as they stand.
+constexpr CheckCommands win32_commands{
+    .listing_a = "cmd /c dir  > check_01.txt",
+    .listing_b = "cmd /c dir > check_01.txt",
+    .sort = "cmd /c sort check_01.txt /o check_02.txt",
+    .find = "cmd /c find /i \".exe\" check_01.txt >  check_02.txt",
+};
+
+}  // namespace
+
+const CheckCommands& check_commands() { return win32_commands; }
+
+}  // namespace sumwright
