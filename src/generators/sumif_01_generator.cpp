@@ -1,10 +1,74 @@
 #include "generators/sumif_01_generator.h"
 
+#include <array>
+
+#include "generators/sumif_steps.h"
+#include "report/number_text.h"
+
 namespace sumwright {
+namespace {
 
-// Placeholder until the generator is built.
-SumifAnswers ask_sumif_01_questions(Console& /*console*/) { return {}; }
+constexpr std::array<std::string_view, 1> notes_before_row{"Row number (start) with data must be row() > 1"};
 
-void write_sumif_01_body(LineSink& /*report*/, const SumifAnswers& /*answers*/, std::string_view /*formula_separator*/) {}
+constexpr SumifPrompts prompts{
+    "Column name for creating groups = ",
+    "Column name with data (sum) = ",
+    notes_before_row,
+    "Row number (start) with data cell = ",
+    "Column name (start) with free area = ",
+};
+
+constexpr IntroductionLabels introduction_labels{
+    "Column name for creating group = ",
+    "Column name with data = ",
+    "Row number start with data cell = ",
+    "Column name start with free area = ",
+};
+
+// Steps 1 to 6 fill every data row; steps 7 to 9 start in the row after the
+// table and are copied down until the lookup fails.
+constexpr InstructionForm data_rows{
+    "Copy formula in cell ",
+    ".",
+    "Then copy formula from these cell by the end of the table.",
+};
+constexpr InstructionForm below_table{
+    "Copy formula in cell <b> ",
+    " </b> at the end of table + 1 row.",
+    "Then copy formula from these cell to the next cells in column until formula dos not indicate an error.",
+};
+
+constexpr std::array<SumifStep, 9> steps{{
+    {"=SUMIF({G}:{G}{S}{G}{r}{S}{D}:{D})", 0, true, &data_rows},
+    {"=COUNTIF({G}${r}:{G}{r}{S}{G}{r})", 1, true, &data_rows},
+    {"=IF(AND({F+1}{r}=1{S}{F}{r}<>0){S}{F}{r}{S}\"\")", 2, true, &data_rows},
+    {"=COUNT({F+2}${r}:{F+2}{r})", 3, true, &data_rows},
+    {"={G}{r}", 4, true, &data_rows},
+    {"={F+2}{r}", 5, true, &data_rows},
+    {"=ROW()-COUNT({F+3}:{F+3})-({r}-1)", 6, false, &below_table},
+    {"=IF(VLOOKUP((ROW()-COUNT({F+3}:{F+3})-({r}-1)){S}{F+3}:{F+5}{S}2{S}FALSE())<>\"\"{S}"
+     "\"SUMIF({G}=\"&VLOOKUP((ROW()-COUNT({F+3}:{F+3})-({r}-1)){S}{F+3}:{F+5}{S}2{S}FALSE())"
+     "&\"{S}\"&\"{D}\"&\")=\"{S}\"\")",
+     7, false, &below_table},
+    {"=VLOOKUP((ROW()-COUNT({F+3}:{F+3})-({r}-1)){S}{F+3}:{F+5}{S}3{S}FALSE())", 8, false, &below_table},
+}};
+
+}  // namespace
+
+SumifAnswers ask_sumif_01_questions(Console& console) { return ask_sumif_questions(console, prompts); }
+
+void write_sumif_01_body(LineSink& report, const SumifAnswers& answers, std::string_view formula_separator) {
+    const std::string first_row_text = number_text(answers.first_row);
+    const TemplateValues values{answers.group_column, answers.data_column, first_row_text, answers.free_column,
+                                formula_separator};
+    write_introduction(report, introduction_labels, answers);
+    std::int64_t number = 1;
+    for (const SumifStep& step : steps) {
+        write_step_block(report, number, step, values);
+        ++number;
+    }
+    report.write_line("<br>");
+    report.write_line("<br>");
+}
 
 }  // namespace sumwright

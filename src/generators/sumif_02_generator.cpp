@@ -1,10 +1,126 @@
 #include "generators/sumif_02_generator.h"
 
+#include <array>
+
+#include "addressing/column_letters.h"
+#include "generators/sumif_steps.h"
+#include "report/number_text.h"
+
 namespace sumwright {
+namespace {
 
-// Placeholder until the generator is built.
-SumifAnswers ask_sumif_02_questions(Console& /*console*/) { return {}; }
+constexpr std::array<std::string_view, 3> notes_before_row{
+    "The grouping column and summation column must only have data that pairs from the combinationa that we "
+    "expect.",
+    "",
+    "Row number (start) with data must be row() > 1",
+};
 
-void write_sumif_02_body(LineSink& /*report*/, const SumifAnswers& /*answers*/, std::string_view /*formula_separator*/) {}
+constexpr SumifPrompts prompts{
+    "Column name for creating groups = ",
+    "Column name with data (sum) = ",
+    notes_before_row,
+    "Row number (start) with data cell   = ",
+    "Column name (start) with free area = ",
+};
+
+constexpr IntroductionLabels introduction_labels{
+    "Column name for creating group    = ",
+    "Column name      with data        = ",
+    "Row number start with data cell   = ",
+    "Column name start with free area  = ",
+};
+
+// Data rows; the selection row below the table; the list rows from the
+// second row below the table, first in the column that numbers them, then in
+// the columns that look the numbers up.
+constexpr InstructionForm data_rows{
+    "Copy formula in cell <b> ",
+    " </b> .",
+    "Then copy formula from these cell by the end of the table.",
+};
+constexpr InstructionForm selection_row{
+    "Copy formula in cell <b> ",
+    " </b> at the end of table + 1 row.",
+    "",
+};
+constexpr InstructionForm list_numbers{
+    "Copy formula in column <b> ",
+    " </b> at the end of table + 2 rows.",
+    "Then copy formula from these cell to the next cells in column until formula dos not indicate an error.",
+};
+constexpr InstructionForm list_lookups{
+    "Copy formula in column <b> ",
+    " </b> at the end of the table + 2 rows.",
+    "Then copy formula from these cell to the next cells in column until formula dos not indicate an error.",
+};
+
+constexpr std::array<SumifStep, 17> steps{{
+    {"=SUMIF({G}:{G}{S}{G}{r}{S}{D}:{D})", 0, true, &data_rows},
+    {"=COUNTIF({G}${r}:{G}{r}{S}{G}{r})", 1, true, &data_rows},
+    {"=IF({F+1}{r}=1{S}{F}{r}{S}\"\")", 2, true, &data_rows},
+    {"=COUNT({F+2}${r}:{F+2}{r})", 3, true, &data_rows},
+    {"={G}{r}", 4, true, &data_rows},
+    {"={F+2}{r}", 5, true, &data_rows},
+    {"=IF(INDIRECT(\"${F+7}$\"&TEXT((COUNT({F+3}:{F+3}{S}\">0\") + {r}){S}\"#\"))={F+4}{r}{S}"
+     "\"<<<  \"&{F+4}{r}{S}\"\")",
+     7, true, &data_rows},
+    {"=IF(INDIRECT(\"${F+7}$\"&TEXT((COUNT({F+3}:{F+3}{S}\">0\") + {r}){S}\"#\"))={F+4}{r}{S}"
+     "\"SUM =\"{S}\"\")",
+     8, true, &data_rows},
+    {"=IF({F+7}{r}<>\"\"{S}SUMIF({G}${r}:{G}{r}{S}{G}{r}{S}{D}${r}:{D}{r}){S}\"\")", 9, true, &data_rows},
+    {"=\"INPUT(1 - \"&TEXT(MAX({F+3}:{F+3}){S}\"#\")&\")=\"", 5, false, &selection_row},
+    {"=VLOOKUP(INDIRECT(ADDRESS(ROW(){S}COLUMN()-1{S}4)){S}(INDIRECT(ADDRESS(ROW()+1{S}COLUMN()-1{S}4))):"
+     "(INDIRECT(ADDRESS(ROW() + MAX({F+3}:{F+3}){S}COLUMN()+2){S}4)){S}2)",
+     7, false, &selection_row},
+    {"=VLOOKUP(INDIRECT(ADDRESS(ROW(){S}COLUMN()-2{S}4)){S}(INDIRECT(ADDRESS(ROW()+1{S}COLUMN()-2{S}4))):"
+     "(INDIRECT(ADDRESS(ROW() + MAX({F+3}:{F+3}){S}COLUMN()+1){S}4)){S}3)",
+     8, false, &selection_row},
+    {"=VLOOKUP(INDIRECT(ADDRESS(ROW(){S}COLUMN()-3{S}4)){S}(INDIRECT(ADDRESS(ROW()+1{S}COLUMN()-3{S}4))):"
+     "(INDIRECT(ADDRESS(ROW() + MAX({F+3}:{F+3}){S}COLUMN()){S}4)){S}4)",
+     9, false, &selection_row},
+    {"=ROW()-COUNT({F+3}:{F+3})-({r})", 6, false, &list_numbers},
+    {"=IF(VLOOKUP((ROW()-COUNT({F+3}:{F+3})-({r})){S}{F+3}:{F+5}{S}2{S}FALSE())<>\"\"{S}"
+     "VLOOKUP((ROW()-COUNT({F+3}:{F+3})-({r})){S}{F+3}:{F+5}{S}2{S}FALSE()){S}\"\")",
+     7, false, &list_lookups},
+    {"=IF(VLOOKUP((ROW()-COUNT({F+3}:{F+3})-({r})){S}{F+3}:{F+5}{S}2{S}FALSE())<>\"\"{S}"
+     "\"SUMIF({G}=\"&VLOOKUP((ROW()-COUNT({F+3}:{F+3})-({r})){S}{F+3}:{F+5}{S}2{S}FALSE())"
+     "&\"{S}\"&\"{D}\"&\")=\"{S}\"\")",
+     8, false, &list_lookups},
+    {"=VLOOKUP((ROW()-COUNT({F+3}:{F+3})-({r})){S}{F+3}:{F+5}{S}3{S}FALSE())", 9, false, &list_lookups},
+}};
+
+// The selection row's column where the user types a group number: it gets no
+// formula, and the note after the selection row's first step says so.
+constexpr std::int64_t skip_note_after_step = 10;
+constexpr std::int64_t skipped_column_offset = 6;
+
+void write_skip_note(LineSink& report, std::string_view free_column) {
+    write_block_rule(report);
+    report.write_line("<br>");
+    report.write_line("<b> Skip column " + column_offset(free_column, skipped_column_offset) + ".</b>");
+    report.write_line("<br>");
+}
+
+}  // namespace
+
+SumifAnswers ask_sumif_02_questions(Console& console) { return ask_sumif_questions(console, prompts); }
+
+void write_sumif_02_body(LineSink& report, const SumifAnswers& answers, std::string_view formula_separator) {
+    const std::string first_row_text = number_text(answers.first_row);
+    const TemplateValues values{answers.group_column, answers.data_column, first_row_text, answers.free_column,
+                                formula_separator};
+    write_introduction(report, introduction_labels, answers);
+    std::int64_t number = 1;
+    for (const SumifStep& step : steps) {
+        write_step_block(report, number, step, values);
+        if (number == skip_note_after_step) {
+            write_skip_note(report, answers.free_column);
+        }
+        ++number;
+    }
+    report.write_line("<br>");
+    report.write_line("<br>");
+}
 
 }  // namespace sumwright

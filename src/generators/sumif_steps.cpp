@@ -1,0 +1,68 @@
+#include "generators/sumif_steps.h"
+
+#include "addressing/column_letters.h"
+#include "dialogue/prompted_input.h"
+#include "report/number_text.h"
+
+namespace sumwright {
+
+SumifAnswers ask_sumif_questions(Console& console, const SumifPrompts& prompts) {
+    SumifAnswers answers;
+    answers.group_column = prompt_text(console, prompts.group_column);
+    console.write_line("");
+    answers.data_column = prompt_text(console, prompts.data_column);
+    console.write_line("");
+    for (const std::string_view note : prompts.notes_before_row) {
+        console.write_line(note);
+    }
+    answers.first_row = prompt_number(console, prompts.first_row);
+    console.write_line("");
+    answers.free_column = prompt_text(console, prompts.free_column);
+    return answers;
+}
+
+void write_introduction(LineSink& report, const IntroductionLabels& labels, const SumifAnswers& answers) {
+    report.write_line("<b>Introduction</b>");
+    report.write_line("<br>");
+    report.write_line(std::string(labels.group_column) + upper_cased(answers.group_column));
+    report.write_line("<br>");
+    report.write_line(std::string(labels.data_column) + upper_cased(answers.data_column));
+    report.write_line("<br>");
+    report.write_text(labels.first_row);
+    report.write_number_field(answers.first_row);
+    report.write_line("<br>");
+    report.write_line(std::string(labels.free_column) + upper_cased(answers.free_column));
+    report.write_line("<br>");
+}
+
+std::string target_of(const SumifStep& step, const TemplateValues& values) {
+    std::string target = column_offset(values.free_column, step.target_offset);
+    if (step.target_has_row) {
+        target += values.first_row_text;
+    }
+    return target;
+}
+
+void write_block_rule(LineSink& report) {
+    report.write_line("<br>");
+    report.write_line("--------------------");
+    report.write_line("<br>");
+}
+
+void write_step_block(LineSink& report, std::int64_t number, const SumifStep& step, const TemplateValues& values) {
+    write_block_rule(report);
+    report.write_line("step = " + number_text(number));
+    report.write_line("<br>");
+    report.write_line(fill_formula_template(step.formula_template, values));
+    report.write_line("<br>");
+    report.write_text(step.instruction->opening);
+    report.write_text(target_of(step, values));
+    report.write_line(step.instruction->closing);
+    report.write_line("<br>");
+    if (!step.instruction->continuation.empty()) {
+        report.write_line(step.instruction->continuation);
+        report.write_line("<br>");
+    }
+}
+
+}  // namespace sumwright
