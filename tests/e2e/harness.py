@@ -102,12 +102,19 @@ def run_piped(
     binary: Path | None = None,
     install: bool = True,
     timeout: float = 60,
+    program_dir: Path | None = None,
 ) -> Run:
-    """Starts the program in `directory` with the lines as standard input."""
+    """Starts the program in `directory` with the lines as standard input.
+
+    The program lives in `directory` itself unless `program_dir` names
+    another folder; it is then started there by its absolute path.
+    """
+    home = directory if program_dir is None else Path(program_dir).resolve()
     if install:
-        install_program(directory, program_name, binary)
-    command = [*command_prefix, f"./{program_name}"] if command_prefix else [f"./{program_name}"]
-    executable = None if command_prefix else str(directory / program_name)
+        install_program(home, program_name, binary)
+    program = f"./{program_name}" if program_dir is None else str(home / program_name)
+    command = [*command_prefix, program]
+    executable = None if command_prefix else str(home / program_name)
     if argv0 is not None and not command_prefix:
         command[0] = argv0
     completed = subprocess.run(

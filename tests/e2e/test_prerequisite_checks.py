@@ -1,0 +1,129 @@
+"""The tool checks with the real shell commands, in scratch directories."""
+
+import shutil
+
+import pytest
+
+from harness import DEFAULT_PROGRAM_NAME, run_piped
+
+RULE = "-" * 58
+HEADING = "Checking the presence of vital assistance programs of MS Windows system:"
+PATH_HINT = "Most likely it is necessary to updated the system path variable."
+WARNING_TITLE = "--------- PROGRAM MUST RUN IN SEPARATE DIRECTORY ---------"
+PASSED = [RULE, HEADING, "cmd", "sort", "find"]
+
+# Files of the user's whose names the clean-up must not reach, the one with a
+# space included (its pieces name check_a and b.txt).
+USER_FILES = {
+    "check_notes.txt": b"my notes\n",
+    "check_a b.txt": b"a and b\n",
+    "check_a": b"just a\n",
+    "b.txt": b"just b\n",
+    "check_03.txt": b"not one of the program's\n",
+}
+STALE = {
+    "check_01.txt": b"".join(b"old listing line %d .exe\r\n" % n for n in range(40)),
+    "check_02.txt": b"".join(b"old output line %d .exe\r\n" % n for n in range(40)),
+}
+
+
+def seed(directory, stale=True):
+    directory.mkdir(parents=True, exist_ok=True)
+    for name, data in {**USER_FILES, **(STALE if stale else {})}.items():
+        (directory / name).write_bytes(data)
+
+
+def assert_user_files_intact(directory):
+    for name, data in USER_FILES.items():
+        assert (directory / name).read_bytes() == data, name
+
+
+def checks_section(run):
+    """From the checks' rule to the directory warning or the end of output."""
+    lines = run.console_lines()
+    start = lines.index("<2> no and end") + 1
+    end = lines.index(WARNING_TITLE) - 1 if WARNING_TITLE in lines else len(lines)
+    return lines[start:end]
+
+
+def failed(tool):
+    passed_before = PASSED[: PASSED.index(tool) + 1]
+    return [*passed_before, f"Check availability {tool}.exe.", PATH_HINT, "<9> end", ""]
+
+
+def tool_folder(path, tools):
+    """A folder for PATH that holds only the named tools."""
+    path.mkdir()
+    for tool in tools:
+        (path / tool).symlink_to(shutil.which(tool))
+    return str(path)
+
+
+@pytest.mark.parametrize("stale", [False, True], ids=["fresh directory", "files of an earlier run"])
+def test_all_pass_beside_the_program_and_leave_listing_and_find_output(tmp_path, stale):
+    seed(tmp_path, stale)
+    run = run_piped(tmp_path, ["1", "2"])  # terms accepted, directory warning refused
+    assert run.status == 0
+    assert checks_section(run) == PASSED
+    listing = run.file("check_01.txt").decode("latin-1").splitlines()
+    # The second listing is taken after the clean-up, so check_02.txt is not in it.
+    assert any(line.endswith(" check_01.txt") for line in listing)
+    assert not any("check_02.txt" in line for line in listing)
+    matches = [line for line in listing if ".exe" in line.lower()]
+    assert any(line.endswith(" " + DEFAULT_PROGRAM_NAME) for line in matches)
+    assert run.file("check_02.txt").decode("latin-1").splitlines() == ["", "---------- CHECK_01.TXT", *matches]
+    assert_user_files_intact(tmp_path)
+
+
+@pytest.mark.parametrize(
+    "other_file, outcome",
+    [
+        pytest.param(None, failed("find"), id="nothing but the user's files"),
+        pytest.param("report.txt", failed("find"), id="no exe anywhere"),
+        pytest.param("SETUP.EXE", PASSED, id="upper-case EXE"),
+        pytest.param("tool.exe.bak", PASSED, id="exe inside a name"),
+    ],
+)
+def test_find_needs_a_listing_line_with_exe(tmp_path, other_file, outcome):
+    work, program = tmp_path / "work", tmp_path / "program"
+    seed(work)
+    if other_file:
+        (work / other_file).write_bytes(b"")
+    # After the checks "9" ends the failure wait; the directory warning ignores
+    # it and ends on "2".
+    run = run_piped(work, ["1", "x3", "", "9", "2"], program_dir=program)
+    assert run.status == 0
+    assert checks_section(run) == outcome
+    assert_user_files_intact(work)
+
+
+def test_failure_wait_ends_only_on_9(tmp_path):
+    work = tmp_path / "work"
+    seed(work)
+    run = run_piped(work, ["1", "x3", "12", "", "\x1b[A"], program_dir=tmp_path / "program")
+    assert checks_section(run) == failed("find")
+    assert run.console.count("<9> end") == 1
+    # Input ran out with the wait still open: no other key ended the program.
+    assert run.status == 1 and "input ended" in run.errors
+
+
+@pytest.mark.parametrize(
+    "tools, failing",
+    [
+        pytest.param(("ls", "grep"), "sort", id="sort missing"),
+        pytest.param(("sort", "grep"), "cmd", id="ls missing"),
+        pytest.param(("ls", "sort"), "find", id="grep missing"),
+        pytest.param((), "cmd", id="no tools at all"),
+        pytest.param(None, "cmd", id="empty PATH"),
+    ],
+)
+def test_a_tool_missing_from_path_fails_its_check(tmp_path, tools, failing):
+    work = tmp_path / "work"
+    seed(work)  # stale check files with many lines must not help
+    path = "" if tools is None else tool_folder(tmp_path / "bin", tools)
+    run = run_piped(work, ["1", "9"], env={"PATH": path})
+    assert run.status == 0
+    assert checks_section(run) == failed(failing)
+    if failing == "sort":
+        assert not run.has("check_02.txt"), "the old check_02.txt is gone and sort wrote none"
+    assert_user_files_intact(work)
