@@ -11,11 +11,13 @@ constexpr std::chrono::milliseconds poll_interval{200};
 template <typename Accepts>
 std::string wait(Console& console, std::initializer_list<std::string_view> option_lines,
                  Accepts accepts) {
+    // The terminal goes into single-key mode before the options appear, so
+    // a key pressed as soon as they are shown is neither echoed nor lost.
+    const auto session = console.begin_key_session();
     for (const auto line : option_lines) {
         console.write_line(line);
     }
     console.flush();
-    const auto session = console.begin_key_session();
     for (;;) {
         KeyPoll polled = session->poll(poll_interval);
         if (polled.kind == KeyPoll::Kind::input_ended) {
