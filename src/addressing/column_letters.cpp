@@ -46,8 +46,7 @@ std::string normalized_column_name(std::string_view letters) {
 std::int32_t column_to_number(std::string_view letters) {
     const std::string name = normalized_column_name(letters);
     if (name.size() == 2) {
-        return (code_of(name[0]) - letter_base) * letters_in_alphabet +
-               (code_of(name[1]) - letter_base);
+        return (code_of(name[0]) - letter_base) * letters_in_alphabet + (code_of(name[1]) - letter_base);
     }
     if (name.empty()) {
         return -letter_base;

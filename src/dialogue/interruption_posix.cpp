@@ -22,7 +22,7 @@ void clean_up_and_die(int signal_number) {
         ::unlink(file_to_remove.data());
     }
     // Die of the same signal, so the parent sees what happened.
-    struct sigaction action{};
+    struct sigaction action {};
     action.sa_handler = SIG_DFL;
     sigemptyset(&action.sa_mask);
     sigaction(signal_number, &action, nullptr);
@@ -32,13 +32,13 @@ void clean_up_and_die(int signal_number) {
 }  // namespace
 
 void install_handlers() {
-    struct sigaction action{};
+    struct sigaction action {};
     action.sa_handler = clean_up_and_die;
     sigemptyset(&action.sa_mask);
     for (const int signal_number : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
         sigaction(signal_number, &action, nullptr);
     }
-    struct sigaction ignore{};
+    struct sigaction ignore {};
     ignore.sa_handler = SIG_IGN;
     sigemptyset(&ignore.sa_mask);
     sigaction(SIGPIPE, &ignore, nullptr);

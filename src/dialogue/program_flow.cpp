@@ -26,9 +26,7 @@ constexpr std::string_view information_line = "Info: https://www.sumwright.examp
 constexpr std::string_view formula_separator = ";";
 
 // "sumwright_01_012.exe": the module name with "exe" for its extension.
-std::string exe_name() {
-    return std::string(module_name.substr(0, module_name.size() - 3)) + "exe";
-}
+std::string exe_name() { return std::string(module_name.substr(0, module_name.size() - 3)) + "exe"; }
 
 void show_banner(Console& console, std::string_view program_path) {
     console.write_line("");

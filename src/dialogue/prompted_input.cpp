@@ -83,8 +83,7 @@ std::int32_t radix_number(std::string_view field) {
 }
 
 bool has_radix_prefix(std::string_view field) {
-    return field.size() >= 2 && field[0] == '&' &&
-           std::string_view("HhOoBb").find(field[1]) != std::string_view::npos;
+    return field.size() >= 2 && field[0] == '&' && std::string_view("HhOoBb").find(field[1]) != std::string_view::npos;
 }
 
 // The longest leading decimal number: sign, digits, point, digits, and an

@@ -17,7 +17,7 @@ constexpr int input_fd = STDIN_FILENO;
 constexpr int sequence_gap_ms = 50;
 constexpr char extended_prefix = '\xFF';
 
-struct termios saved_settings{};
+struct termios saved_settings {};
 bool settings_saved = false;
 
 void restore_settings() {
@@ -29,7 +29,9 @@ void restore_settings() {
 enum class Wait { ready, timeout, ended };
 
 Wait wait_readable(int timeout_ms) {
-    struct pollfd descriptor{input_fd, POLLIN, 0};
+    struct pollfd descriptor {
+        input_fd, POLLIN, 0
+    };
     for (;;) {
         const int result = ::poll(&descriptor, 1, timeout_ms);
         if (result > 0) {
@@ -58,9 +60,7 @@ bool read_byte(char& byte) {
     }
 }
 
-bool read_byte_soon(char& byte) {
-    return wait_readable(sequence_gap_ms) == Wait::ready && read_byte(byte);
-}
+bool read_byte_soon(char& byte) { return wait_readable(sequence_gap_ms) == Wait::ready && read_byte(byte); }
 
 // The scan code a console would report for the key behind an escape
 // sequence; 0 for sequences without a counterpart.
@@ -70,10 +70,10 @@ char scan_code_of(const std::string& sequence) {
         unsigned char scan_code;
     };
     static constexpr Entry entries[] = {
-        {"[A", 72},   {"[B", 80},   {"[C", 77},   {"[D", 75},   {"[H", 71},   {"[F", 79},
-        {"OA", 72},   {"OB", 80},   {"OC", 77},   {"OD", 75},   {"OH", 71},   {"OF", 79},
-        {"[1~", 71},  {"[2~", 82},  {"[3~", 83},  {"[4~", 79},  {"[5~", 73},  {"[6~", 81},
-        {"OP", 59},   {"OQ", 60},   {"OR", 61},   {"OS", 62},   {"[15~", 63}, {"[17~", 64},
+        {"[A", 72},   {"[B", 80},   {"[C", 77},   {"[D", 75},   {"[H", 71},    {"[F", 79},
+        {"OA", 72},   {"OB", 80},   {"OC", 77},   {"OD", 75},   {"OH", 71},    {"OF", 79},
+        {"[1~", 71},  {"[2~", 82},  {"[3~", 83},  {"[4~", 79},  {"[5~", 73},   {"[6~", 81},
+        {"OP", 59},   {"OQ", 60},   {"OR", 61},   {"OS", 62},   {"[15~", 63},  {"[17~", 64},
         {"[18~", 65}, {"[19~", 66}, {"[20~", 67}, {"[21~", 68}, {"[23~", 133}, {"[24~", 134},
     };
     for (const auto& entry : entries) {

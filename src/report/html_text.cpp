@@ -7,12 +7,10 @@ namespace {
 
 // Names that browsers decode without a semicolon, as upper-cased report text
 // can hold them.
-constexpr std::array<std::string_view, 8> legacy_reference_names{
-    "AMP", "COPY", "ETH", "GT", "LT", "QUOT", "REG", "THORN"};
+constexpr std::array<std::string_view, 8> legacy_reference_names{"AMP", "COPY", "ETH", "GT",
+                                                                 "LT",  "QUOT", "REG", "THORN"};
 
-bool is_alphanumeric(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-}
+bool is_alphanumeric(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); }
 
 bool starts_reference(std::string_view after_ampersand) {
     if (after_ampersand.empty()) {

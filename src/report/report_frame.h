@@ -12,13 +12,13 @@ enum class ReportKind { subtotal, sumif_01, sumif_02 };
 // What differs between the frames of the three reports.
 struct ReportTexts {
     std::string_view file_name;
-    std::string_view section_title;       // console, at the opening
-    std::string_view opening_line;        // console, at the opening
-    std::string_view heading_line;        // report
-    std::string_view description_line;    // report
-    std::string_view creator_line;        // report
-    std::string_view closing_dash_line;   // console, closing notice
-    std::string_view closing_file_line;   // console, closing notice
+    std::string_view section_title;      // console, at the opening
+    std::string_view opening_line;       // console, at the opening
+    std::string_view heading_line;       // report
+    std::string_view description_line;   // report
+    std::string_view creator_line;       // report
+    std::string_view closing_dash_line;  // console, closing notice
+    std::string_view closing_file_line;  // console, closing notice
 };
 
 const ReportTexts& report_texts(ReportKind kind);

@@ -29,9 +29,8 @@ TEST(ColumnToNumber, OddTextsGoThroughTheSameArithmetic) {
 }
 
 TEST(NumberToColumn, WorkedExamples) {
-    const std::pair<int, const char*> examples[] = {{1, "A"},   {25, "Y"},  {26, "Z"},  {27, "AA"},
-                                                   {51, "AY"},  {52, "AZ"}, {53, "BA"}, {78, "BZ"},
-                                                   {677, "ZA"}, {702, "ZZ"}};
+    const std::pair<int, const char*> examples[] = {{1, "A"},   {25, "Y"},  {26, "Z"},  {27, "AA"},  {51, "AY"},
+                                                    {52, "AZ"}, {53, "BA"}, {78, "BZ"}, {677, "ZA"}, {702, "ZZ"}};
     for (const auto& [number, letters] : examples) {
         EXPECT_EQ(number_to_column(number), letters) << number;
     }

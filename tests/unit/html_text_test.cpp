@@ -6,9 +6,9 @@ namespace sumwright {
 namespace {
 
 TEST(ProtectCharacterReferences, LeavesOrdinaryFormulasAsTheyAre) {
-    for (const char* line : {R"(=IF(F2<>"";T("SUBTOTAL_01(A="&A2&", D)=");""))",
-                             R"(=SUM(INDIRECT("D"&TEXT(ROW();"#"))))", R"("<<<  "&J2)", "&", "a & b", "&;",
-                             "&AM", "&G", "&L1&", "&ET", "<br>"}) {
+    for (const char* line :
+         {R"(=IF(F2<>"";T("SUBTOTAL_01(A="&A2&", D)=");""))", R"(=SUM(INDIRECT("D"&TEXT(ROW();"#"))))", R"("<<<  "&J2)",
+          "&", "a & b", "&;", "&AM", "&G", "&L1&", "&ET", "<br>"}) {
         EXPECT_EQ(protect_character_references(line), line) << line;
     }
 }

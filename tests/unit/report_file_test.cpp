@@ -95,7 +95,7 @@ TEST_F(ReportFileTest, GetsTheUsualPermissionsOfANewFile) {
     std::string reason;
     ASSERT_TRUE(report->finish(reason)) << reason;
     ::umask(previous_mask);
-    struct stat status{};
+    struct stat status {};
     ASSERT_EQ(::stat("swr_subtotal.htm", &status), 0);
     EXPECT_EQ(status.st_mode & 0777U, 0644U);
 }
@@ -159,10 +159,10 @@ TEST_F(ReportFileTest, FrameLinesForEveryReport) {
         EXPECT_EQ(start, content.size()) << "the last line ends with CR LF too";
         EXPECT_EQ(content.find('\n'), content.find("\r\n") + 1);
         ASSERT_EQ(lines.size(), 33U);
-        EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 6),
-                  (std::vector<std::string>{"<html>", "<head>",
-                                            R"(<meta http-equiv="Content-Type" content="text/html">)",
-                                            "<title>SUMWRIGHT</title>", "</head>", "<body>"}));
+        EXPECT_EQ(
+            std::vector<std::string>(lines.begin(), lines.begin() + 6),
+            (std::vector<std::string>{"<html>", "<head>", R"(<meta http-equiv="Content-Type" content="text/html">)",
+                                      "<title>SUMWRIGHT</title>", "</head>", "<body>"}));
         EXPECT_EQ(lines[13], "<br> More info: <a href=\"" + std::string(information_page) + "\">" +
                                  std::string(information_page) + "</a>");
         EXPECT_EQ(lines[18], heading);

@@ -22,31 +22,30 @@ TEST_P(DeriveWebLink, FromTheProgramName) {
 
 INSTANTIATE_TEST_SUITE_P(
     Names, DeriveWebLink,
-    testing::Values(
-        LinkCase{R"(C:\Tools\WWW.Abc.Def.exe)", "http://www.abc.def", "www.abc.def.exe"},
-        LinkCase{"./www.example.com.exe", "http://www.example.com", "www.example.com.exe"},
-        // A marker in a directory name counts; separators become part of the link.
-        LinkCase{R"(C:\www.sites\prog.exe)", R"(http://www.sites\prog)", R"(www.sites\prog.exe)"},
-        // The first kind found wins over a later kind standing earlier.
-        LinkCase{"https.first.www.second.exe", "http://www.second", "www.second.exe"},
-        LinkCase{"HTTPS.Secure.Example.exe", "https://secure.example", "https.secure.example.exe"},
-        LinkCase{"http.plain.example.exe", "http://plain.example", "http.plain.example.exe"},
-        // The text after the last occurrence.
-        LinkCase{"www.abc.www.def.exe", "http://www.def", "www.def.exe"},
-        // Typed without ".exe": the last four characters go all the same.
-        LinkCase{"www.abc.def", "http://www.abc", "www.abc.exe"},
-        // A marker at the very end gives the bare prefix.
-        LinkCase{"/x/www..exe", "http://www.", "www..exe"},
-        // Spaces: the length that counts is the trimmed one, the kept text is
-        // cut from the untrimmed name, and the program name is trimmed.
-        LinkCase{"  www.a b .exe  ", "http://www.a ", "www.a.exe"},
-        LinkCase{"www. spaced.exe", "http://www. spaced", "www. spaced.exe"},
-        // Only A-Z are lower-cased.
-        LinkCase{"WWW.\xC4Z.exe", "http://www.\xC4z", "www.\xC4z.exe"}));
+    testing::Values(LinkCase{R"(C:\Tools\WWW.Abc.Def.exe)", "http://www.abc.def", "www.abc.def.exe"},
+                    LinkCase{"./www.example.com.exe", "http://www.example.com", "www.example.com.exe"},
+                    // A marker in a directory name counts; separators become part of the link.
+                    LinkCase{R"(C:\www.sites\prog.exe)", R"(http://www.sites\prog)", R"(www.sites\prog.exe)"},
+                    // The first kind found wins over a later kind standing earlier.
+                    LinkCase{"https.first.www.second.exe", "http://www.second", "www.second.exe"},
+                    LinkCase{"HTTPS.Secure.Example.exe", "https://secure.example", "https.secure.example.exe"},
+                    LinkCase{"http.plain.example.exe", "http://plain.example", "http.plain.example.exe"},
+                    // The text after the last occurrence.
+                    LinkCase{"www.abc.www.def.exe", "http://www.def", "www.def.exe"},
+                    // Typed without ".exe": the last four characters go all the same.
+                    LinkCase{"www.abc.def", "http://www.abc", "www.abc.exe"},
+                    // A marker at the very end gives the bare prefix.
+                    LinkCase{"/x/www..exe", "http://www.", "www..exe"},
+                    // Spaces: the length that counts is the trimmed one, the kept text is
+                    // cut from the untrimmed name, and the program name is trimmed.
+                    LinkCase{"  www.a b .exe  ", "http://www.a ", "www.a.exe"},
+                    LinkCase{"www. spaced.exe", "http://www. spaced", "www. spaced.exe"},
+                    // Only A-Z are lower-cased.
+                    LinkCase{"WWW.\xC4Z.exe", "http://www.\xC4z", "www.\xC4z.exe"}));
 
 TEST(DeriveWebLinkWithoutMarker, GivesNothing) {
-    for (const char* name : {"", "a", "sumwright.exe", "/usr/bin/sumwright", "http:/x.exe", "wwwx.exe",
-                             "www.exe", "https.exe"}) {
+    for (const char* name :
+         {"", "a", "sumwright.exe", "/usr/bin/sumwright", "http:/x.exe", "wwwx.exe", "www.exe", "https.exe"}) {
         EXPECT_FALSE(derive_web_link(name).has_value()) << name;
     }
 }
