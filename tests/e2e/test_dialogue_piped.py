@@ -125,3 +125,11 @@ def test_last_line_without_line_end_still_counts(tmp_path):
     run = run_piped(tmp_path, b"1\n2")
     assert run.status == 0
     assert run.errors == ""
+
+
+def test_end_of_input_at_the_final_wait_ends_normally(tmp_path):
+    run = run_piped(tmp_path, [*TO_MENU, "2", "B", "D", "2", "F"])
+    assert run.status == 0
+    assert run.errors == ""
+    assert run.console_lines()[-2:] == ["<Any key> to continue and end", ""]
+    assert run.has("swr_sumif_01.htm")
