@@ -28,8 +28,12 @@ std::optional<std::string> symbol_value(std::string_view symbol, const TemplateV
         return std::string(values.formula_separator);
     }
     constexpr std::string_view offset_prefix = "F+";
-    if (symbol.starts_with(offset_prefix) && symbol.size() > offset_prefix.size()) {
+    if (symbol.starts_with(offset_prefix)) {
+        // The offset is plain decimal digits, never signed.
         const std::string_view digits = symbol.substr(offset_prefix.size());
+        if (digits.empty() || digits.find_first_not_of("0123456789") != std::string_view::npos) {
+            return std::nullopt;
+        }
         std::int64_t offset = 0;
         const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), offset);
         if (error == std::errc() && end == digits.data() + digits.size()) {

@@ -1,0 +1,386 @@
+#include "generators/subtotal_generator.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <limits>
+#include <string>
+#include <vector>
+
+namespace sumwright {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+Lines body_of(const SubtotalAnswers& answers, std::string_view separator = ";") {
+    MemoryLineSink sink;
+    write_subtotal_body(sink, answers, separator);
+    return sink.lines();
+}
+
+constexpr std::size_t echo_lines = 15;
+constexpr std::size_t marker_block_lines = 10;
+constexpr std::size_t label_block_lines = 11;
+constexpr std::size_t sum_block_lines = 12;
+
+const std::string rule = "--------------------";
+const std::string then_copy = "Then copy formula from these cell by the end of the table.";
+
+// The block layouts, from the first worked example below.
+Lines marker_block(int step, const std::string& formula, const std::string& target) {
+    return {"<br>", rule, "<br>", "step = " + std::to_string(step) + "<br>", formula, "<br>",
+            "Copy formula in cell " + target + ".", "<br>", then_copy, "<br>"};
+}
+Lines label_block(int step, const std::string& formula, const std::string& target) {
+    return {"<br>", rule, "<br>", "step = " + std::to_string(step), "<br>", formula, "<br>",
+            "Copy formula in cell " + target + ".", "<br>", then_copy, "<br>"};
+}
+Lines sum_block(int step, const std::string& formula, const std::string& target) {
+    Lines block = label_block(step, formula, target);
+    block.emplace_back("<br>");
+    return block;
+}
+
+void append(Lines& lines, const Lines& more) { lines.insert(lines.end(), more.begin(), more.end()); }
+
+struct StepLine {
+    std::string formula;
+    std::string target;
+};
+
+// Body lines of N levels from their echo and the 3N formulas with targets.
+Lines assemble_body(const Lines& echo, const std::vector<StepLine>& steps) {
+    Lines lines = echo;
+    const int levels = static_cast<int>(steps.size() / 3);
+    for (int s = 1; s <= 3 * levels; ++s) {
+        const StepLine& step = steps[static_cast<std::size_t>(s - 1)];
+        if (s <= levels) {
+            append(lines, marker_block(s, step.formula, step.target));
+        } else if ((s - levels) % 2 == 1) {
+            append(lines, label_block(s, step.formula, step.target));
+        } else {
+            append(lines, sum_block(s, step.formula, step.target));
+        }
+    }
+    append(lines, {"<br>", "<br>"});
+    return lines;
+}
+
+Lines echo_of(const std::string& s, const std::string& n, const std::string& d, const std::string& r,
+              const std::string& f) {
+    return {"<b>Before using formulas, table must be sort on group of columns.</b>",
+            "<br>",
+            "Column name                  for start sort = " + s,
+            "<br>",
+            "The number of columns in the group for sort = " + n,
+            "<br>",
+            "Columns must be arranged in a compact group.",
+            "<br>",
+            "<br>",
+            "Column name with data (subtotal)    = " + d,
+            "<br>",
+            "Row number (start) with data cell   = " + r,
+            "<br>",
+            "Column name with start of free area = " + f,
+            "<br>"};
+}
+
+// The formula lines of a body in order, found as the line after each step line.
+Lines formulas_of(const Lines& body) {
+    Lines formulas;
+    for (std::size_t i = 0; i + 1 < body.size(); ++i) {
+        if (body[i].starts_with("step = ")) {
+            const std::size_t at = body[i].ends_with("<br>") ? i + 1 : i + 2;
+            formulas.push_back(body[at]);
+        }
+    }
+    return formulas;
+}
+
+Lines targets_of(const Lines& body) {
+    Lines targets;
+    const std::string opening = "Copy formula in cell ";
+    for (const std::string& line : body) {
+        if (line.starts_with(opening)) {
+            targets.push_back(line.substr(opening.size(), line.size() - opening.size() - 1));
+        }
+    }
+    return targets;
+}
+
+TEST(SubtotalBody, WorkedExample1LineByLine) {
+    const Lines expected = {
+        "<b>Before using formulas, table must be sort on group of columns.</b>",
+        "<br>",
+        "Column name                  for start sort = A",
+        "<br>",
+        "The number of columns in the group for sort =  2",
+        "<br>",
+        "Columns must be arranged in a compact group.",
+        "<br>",
+        "<br>",
+        "Column name with data (subtotal)    = D",
+        "<br>",
+        "Row number (start) with data cell   =  2",
+        "<br>",
+        "Column name with start of free area = F",
+        "<br>",
+        "<br>",
+        "--------------------",
+        "<br>",
+        "step = 1<br>",
+        R"(=IF(A2<>A3;ROW();""))",
+        "<br>",
+        "Copy formula in cell F2.",
+        "<br>",
+        "Then copy formula from these cell by the end of the table.",
+        "<br>",
+        "<br>",
+        "--------------------",
+        "<br>",
+        "step = 2<br>",
+        R"(=IF(OR(B2<>B3;F2<>"");ROW();""))",
+        "<br>",
+        "Copy formula in cell G2.",
+        "<br>",
+        "Then copy formula from these cell by the end of the table.",
+        "<br>",
+        "<br>",
+        "--------------------",
+        "<br>",
+        "step = 3",
+        "<br>",
+        R"(=IF(F2<>"";T("SUBTOTAL_01(A="&A2&", D)=");""))",
+        "<br>",
+        "Copy formula in cell H2.",
+        "<br>",
+        "Then copy formula from these cell by the end of the table.",
+        "<br>",
+        "<br>",
+        "--------------------",
+        "<br>",
+        "step = 4",
+        "<br>",
+        R"(=IF(F2<>"";SUM(INDIRECT("D"&TEXT((MAX(F$2:INDIRECT("F"&TEXT(ROW()-1;"#")))+IF(ROW()>2;1;0));"#")):INDIRECT("D"&TEXT(ROW();"#")));""))",
+        "<br>",
+        "Copy formula in cell I2.",
+        "<br>",
+        "Then copy formula from these cell by the end of the table.",
+        "<br>",
+        "<br>",
+        "<br>",
+        "--------------------",
+        "<br>",
+        "step = 5",
+        "<br>",
+        R"(=IF(G2<>"";T("SUBTOTAL_02(A="&A2&", B="&B2&", D)=");""))",
+        "<br>",
+        "Copy formula in cell J2.",
+        "<br>",
+        "Then copy formula from these cell by the end of the table.",
+        "<br>",
+        "<br>",
+        "--------------------",
+        "<br>",
+        "step = 6",
+        "<br>",
+        R"(=IF(G2<>"";SUM(INDIRECT("D"&TEXT((MAX(G$2:INDIRECT("G"&TEXT(ROW()-1;"#")))+IF(ROW()>2;1;0));"#")):INDIRECT("D"&TEXT(ROW();"#")));""))",
+        "<br>",
+        "Copy formula in cell K2.",
+        "<br>",
+        "Then copy formula from these cell by the end of the table.",
+        "<br>",
+        "<br>",
+        "<br>",
+        "<br>",
+    };
+    EXPECT_EQ(body_of({"A", 2, "D", 2, "F"}), expected);
+}
+
+TEST(SubtotalBody, WorkedExample2LineByLine) {
+    const auto sum = [](const std::string& marker) {
+        return "=IF(" + marker + R"(4<>"";SUM(INDIRECT("G"&TEXT((MAX()" + marker + R"($4:INDIRECT(")" + marker +
+               R"("&TEXT(ROW()-1;"#")))+IF(ROW()>4;1;0));"#")):INDIRECT("G"&TEXT(ROW();"#")));""))";
+    };
+    const Lines expected = assemble_body(
+        echo_of("B", " 3", "G", " 4", "J"),
+        {
+            {R"(=IF(B4<>B5;ROW();""))", "J4"},
+            {R"(=IF(OR(C4<>C5;J4<>"");ROW();""))", "K4"},
+            {R"(=IF(OR(D4<>D5;J4<>"";K4<>"");ROW();""))", "L4"},
+            {R"(=IF(J4<>"";T("SUBTOTAL_01(B="&B4&", G)=");""))", "M4"},
+            {sum("J"), "N4"},
+            {R"(=IF(K4<>"";T("SUBTOTAL_02(B="&B4&", C="&C4&", G)=");""))", "O4"},
+            {sum("K"), "P4"},
+            {R"(=IF(L4<>"";T("SUBTOTAL_03(B="&B4&", C="&C4&", D="&D4&", G)=");""))", "Q4"},
+            {sum("L"), "R4"},
+        });
+    ASSERT_EQ(expected.size(), 149U - 31U - 2U) << "the report's 149 lines less frame and end";
+    EXPECT_EQ(body_of({"b", 3, "g", 4, "j"}), expected);
+    EXPECT_EQ(formulas_of(expected)[4], R"(=IF(J4<>"";SUM(INDIRECT("G"&TEXT((MAX(J$4:INDIRECT("J"&TEXT(ROW()-1;"#")))+IF(ROW()>4;1;0));"#")):INDIRECT("G"&TEXT(ROW();"#")));""))")
+        << "the sum formula built above is the worked example's";
+}
+
+TEST(SubtotalBody, OneLevelHasThreeStepsWithoutOr) {
+    const Lines body = body_of({"A", 1, "D", 2, "F"});
+    EXPECT_EQ(body.size(), echo_lines + marker_block_lines + label_block_lines + sum_block_lines + 2);
+    EXPECT_EQ(formulas_of(body), (Lines{R"(=IF(A2<>A3;ROW();""))", R"(=IF(F2<>"";T("SUBTOTAL_01(A="&A2&", D)=");""))",
+                                        R"(=IF(F2<>"";SUM(INDIRECT("D"&TEXT((MAX(F$2:INDIRECT("F"&TEXT(ROW()-1;"#")))+IF(ROW()>2;1;0));"#")):INDIRECT("D"&TEXT(ROW();"#")));""))"}));
+    EXPECT_EQ(targets_of(body), (Lines{"F2", "G2", "H2"}));
+}
+
+class SubtotalLevelCount : public testing::TestWithParam<std::int32_t> {};
+
+TEST_P(SubtotalLevelCount, BodyLengthFollowsTheBlockLayout) {
+    const std::int32_t levels = GetParam();
+    const Lines body = body_of({"A", levels, "D", 2, "F"});
+    const std::size_t per_level = marker_block_lines + label_block_lines + sum_block_lines;
+    const std::size_t expected = echo_lines + 2 + (levels > 0 ? per_level * static_cast<std::size_t>(levels) : 0);
+    EXPECT_EQ(body.size(), expected);
+    EXPECT_EQ(formulas_of(body).size(), levels > 0 ? 3U * static_cast<std::size_t>(levels) : 0U);
+    EXPECT_EQ(body[body.size() - 1], "<br>");
+    EXPECT_EQ(body[body.size() - 2], "<br>");
+}
+
+INSTANTIATE_TEST_SUITE_P(Counts, SubtotalLevelCount, testing::Values(-5, 0, 1, 2, 5, 26));
+
+TEST(SubtotalBody, NoLevelsWriteOnlyTheEchoAndTheClosingLines) {
+    Lines expected = echo_of("A", " 0", "D", " 2", "F");
+    append(expected, {"<br>", "<br>"});
+    EXPECT_EQ(body_of({"A", 0, "D", 2, "F"}), expected);
+    expected[4] = "The number of columns in the group for sort = -1";
+    EXPECT_EQ(body_of({"A", -1, "D", 2, "F"}), expected);
+}
+
+TEST(SubtotalBody, FourLevelsGrowTheMarkerListAndTheLabelPrefix) {
+    const Lines formulas = formulas_of(body_of({"A", 4, "E", 2, "F"}));
+    ASSERT_EQ(formulas.size(), 12U);
+    const Lines markers(formulas.begin(), formulas.begin() + 4);
+    EXPECT_EQ(markers, (Lines{
+                           R"(=IF(A2<>A3;ROW();""))",
+                           R"(=IF(OR(B2<>B3;F2<>"");ROW();""))",
+                           R"(=IF(OR(C2<>C3;F2<>"";G2<>"");ROW();""))",
+                           R"(=IF(OR(D2<>D3;F2<>"";G2<>"";H2<>"");ROW();""))",
+                       }));
+    const Lines labels = {formulas[4], formulas[6], formulas[8], formulas[10]};
+    EXPECT_EQ(labels, (Lines{
+                          R"(=IF(F2<>"";T("SUBTOTAL_01(A="&A2&", E)=");""))",
+                          R"(=IF(G2<>"";T("SUBTOTAL_02(A="&A2&", B="&B2&", E)=");""))",
+                          R"(=IF(H2<>"";T("SUBTOTAL_03(A="&A2&", B="&B2&", C="&C2&", E)=");""))",
+                          R"(=IF(I2<>"";T("SUBTOTAL_04(A="&A2&", B="&B2&", C="&C2&", D="&D2&", E)=");""))",
+                      }));
+    // Every label and sum formula tests its level's marker column.
+    for (std::size_t level = 0; level < 4; ++level) {
+        const std::string marker(1, static_cast<char>('F' + level));
+        EXPECT_TRUE(formulas[4 + 2 * level + 1].starts_with("=IF(" + marker + "2<>\"\";SUM(")) << level;
+    }
+}
+
+TEST(SubtotalBody, LevelsPastNineFollowSubtotal0WithThePlainNumber) {
+    const Lines formulas = formulas_of(body_of({"A", 12, "D", 2, "AA"}));
+    ASSERT_EQ(formulas.size(), 36U);
+    EXPECT_TRUE(formulas[12 + 2 * 8].find("T(\"SUBTOTAL_09(A=") != std::string::npos);
+    EXPECT_TRUE(formulas[12 + 2 * 9].find("T(\"SUBTOTAL_010(A=") != std::string::npos);
+    EXPECT_TRUE(formulas[12 + 2 * 11].find("T(\"SUBTOTAL_012(A=") != std::string::npos);
+    EXPECT_TRUE(formulas[12 + 2 * 11].ends_with(R"(L="&L2&", D)=");""))"));
+    // Step numbers run on past nine without padding.
+    const Lines body = body_of({"A", 4, "D", 2, "F"});
+    EXPECT_NE(std::find(body.begin(), body.end(), "step = 12"), body.end());
+}
+
+TEST(SubtotalBody, LowerCaseAnswersGiveTheUpperCaseReport) {
+    EXPECT_EQ(body_of({"b", 3, "g", 4, "j"}), body_of({"B", 3, "G", 4, "J"}));
+    EXPECT_EQ(body_of({"ay", 2, "zz", 2, "az"}), body_of({"AY", 2, "ZZ", 2, "AZ"}));
+}
+
+TEST(SubtotalBody, StartColumnAsTypedOnlyInTheFirstMarker) {
+    // The first marker formula takes the answer as typed; the labels take the
+    // converted letters, and so do the targets of a free column with spaces.
+    const Lines body = body_of({" a ", 2, "d ", 2, "f "});
+    const Lines formulas = formulas_of(body);
+    EXPECT_EQ(formulas[0], R"(=IF( A 2<> A 3;ROW();""))");
+    EXPECT_EQ(formulas[1], R"(=IF(OR(B2<>B3;F2<>"");ROW();""))");
+    EXPECT_EQ(formulas[2], R"(=IF(F2<>"";T("SUBTOTAL_01(A="&A2&", D )=");""))");
+    EXPECT_EQ(targets_of(body), (Lines{"F2", "G2", "H2", "I2", "J2", "K2"}));
+    EXPECT_EQ(body[2], "Column name                  for start sort =  A ");
+    EXPECT_EQ(body[13], "Column name with start of free area = F ");
+}
+
+TEST(SubtotalBody, ColumnsCrossIntoTheNextFirstLetter) {
+    const Lines body = body_of({"Y", 3, "D", 2, "AX"});
+    const Lines formulas = formulas_of(body);
+    EXPECT_EQ(formulas[2], R"(=IF(OR(AA2<>AA3;AX2<>"";AY2<>"");ROW();""))");
+    EXPECT_EQ(targets_of(body), (Lines{"AX2", "AY2", "AZ2", "BA2", "BB2", "BC2", "BD2", "BE2", "BF2"}));
+}
+
+TEST(SubtotalBody, EmptyDataColumnLeavesItsPiecesEmpty) {
+    const Lines formulas = formulas_of(body_of({"A", 1, "", 2, "F"}));
+    EXPECT_EQ(formulas[1], R"(=IF(F2<>"";T("SUBTOTAL_01(A="&A2&", )=");""))");
+    EXPECT_EQ(formulas[2], R"(=IF(F2<>"";SUM(INDIRECT(""&TEXT((MAX(F$2:INDIRECT("F"&TEXT(ROW()-1;"#")))+IF(ROW()>2;1;0));"#")):INDIRECT(""&TEXT(ROW();"#")));""))");
+}
+
+struct RowCase {
+    std::int32_t row;
+    const char* echo;
+    const char* first_marker;
+    const char* first_target;
+};
+
+class SubtotalFirstRow : public testing::TestWithParam<RowCase> {};
+
+TEST_P(SubtotalFirstRow, RowIsANumberFieldInTheEchoAndNumberTextElsewhere) {
+    const Lines body = body_of({"A", 1, "D", GetParam().row, "F"});
+    EXPECT_EQ(body[11], std::string("Row number (start) with data cell   = ") + GetParam().echo);
+    EXPECT_EQ(formulas_of(body)[0], GetParam().first_marker);
+    EXPECT_EQ(targets_of(body)[0], GetParam().first_target);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, SubtotalFirstRow,
+    testing::Values(RowCase{12, " 12", R"(=IF(A12<>A13;ROW();""))", "F12"},
+                    RowCase{0, " 0", R"(=IF(A0<>A1;ROW();""))", "F0"},
+                    RowCase{-3, "-3", R"(=IF(A-3<>A-2;ROW();""))", "F-3"},
+                    RowCase{std::numeric_limits<std::int32_t>::max(), " 2147483647",
+                            R"(=IF(A2147483647<>A2147483648;ROW();""))", "F2147483647"}));
+
+TEST(SubtotalBody, OtherSeparatorGoesBetweenEveryArgument) {
+    const Lines formulas = formulas_of(body_of({"A", 2, "D", 2, "F"}, ","));
+    EXPECT_EQ(formulas[1], R"(=IF(OR(B2<>B3,F2<>""),ROW(),""))");
+    EXPECT_EQ(formulas[3], R"(=IF(F2<>"",SUM(INDIRECT("D"&TEXT((MAX(F$2:INDIRECT("F"&TEXT(ROW()-1,"#")))+IF(ROW()>2,1,0)),"#")):INDIRECT("D"&TEXT(ROW(),"#"))),""))");
+}
+
+// Stops the body after a number of lines, as a full disk or an interruption
+// would, so that the start of a body too large to write can be looked at.
+class StopAfter final : public LineSink {
+public:
+    struct Stopped {};
+    explicit StopAfter(std::size_t limit) : limit_(limit) {}
+    void write_text(std::string_view text) override { pending_ += text; }
+    void write_line(std::string_view text) override {
+        lines_.push_back(pending_ + std::string(text));
+        pending_.clear();
+        if (lines_.size() == limit_) {
+            throw Stopped{};
+        }
+    }
+    [[nodiscard]] const Lines& lines() const { return lines_; }
+
+private:
+    std::size_t limit_;
+    std::string pending_;
+    Lines lines_;
+};
+
+TEST(SubtotalBody, LargestLevelCountStartsStreamingAtOnce) {
+    // Nothing is prepared per level before the first line is written.
+    StopAfter sink(echo_lines + 3 * marker_block_lines);
+    const SubtotalAnswers answers{"A", std::numeric_limits<std::int32_t>::max(), "D", 2, "F"};
+    EXPECT_THROW(write_subtotal_body(sink, answers, ";"), StopAfter::Stopped);
+    const Lines& lines = sink.lines();
+    EXPECT_EQ(lines[4], "The number of columns in the group for sort =  2147483647");
+    EXPECT_EQ(formulas_of(lines), (Lines{R"(=IF(A2<>A3;ROW();""))", R"(=IF(OR(B2<>B3;F2<>"");ROW();""))",
+                                         R"(=IF(OR(C2<>C3;F2<>"";G2<>"");ROW();""))"}));
+}
+
+}  // namespace
+}  // namespace sumwright
