@@ -1,0 +1,186 @@
+// Generating and writing the reports through the real report file, beside
+// copying a file of the same size on the same disk.
+
+#include <benchmark/benchmark.h>
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <system_error>
+
+#include "generators/subtotal_generator.h"
+#include "generators/sumif_01_generator.h"
+#include "generators/sumif_02_generator.h"
+#include "report/report_file.h"
+#include "report/report_frame.h"
+
+namespace sumwright {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view separator = ";";
+constexpr std::string_view web_link = "http://www.example.com";
+constexpr std::string_view link_program_name = "www.example.com.exe";
+
+// A directory of its own for the benchmark's files, removed at the end.
+class ScratchDirectory {
+public:
+    ScratchDirectory() {
+        path_ = fs::temp_directory_path() / ("sumwright_bench_" + std::to_string(fs::file_time_type::clock::now()
+                                                                                     .time_since_epoch()
+                                                                                     .count()));
+        fs::create_directories(path_);
+    }
+    ScratchDirectory(const ScratchDirectory&) = delete;
+    ScratchDirectory& operator=(const ScratchDirectory&) = delete;
+    ScratchDirectory(ScratchDirectory&&) = delete;
+    ScratchDirectory& operator=(ScratchDirectory&&) = delete;
+    ~ScratchDirectory() {
+        std::error_code ignored;
+        fs::remove_all(path_, ignored);
+    }
+    [[nodiscard]] std::string file(std::string_view name) const { return (path_ / name).string(); }
+
+private:
+    fs::path path_;
+};
+
+ScratchDirectory& scratch() {
+    static ScratchDirectory directory;
+    return directory;
+}
+
+using BodyWriter = std::function<void(LineSink&)>;
+
+// One whole report, as the program writes it: frame, body, end, and the new
+// file put in the report's place. Gives the report's size in bytes.
+std::int64_t write_report(const std::string& path, ReportKind kind, const BodyWriter& write_body) {
+    std::string reason;
+    const std::unique_ptr<ReportFile> report = ReportFile::open(path, reason);
+    if (!report) {
+        return -1;
+    }
+    write_report_head(*report, kind, web_link, link_program_name);
+    write_body(*report);
+    write_report_end(*report);
+    if (!report->finish(reason)) {
+        return -1;
+    }
+    return static_cast<std::int64_t>(fs::file_size(path));
+}
+
+void run_report(benchmark::State& state, ReportKind kind, const BodyWriter& write_body) {
+    const std::string path = scratch().file(report_texts(kind).file_name);
+    std::int64_t size = 0;
+    for (auto _ : state) {
+        size = write_report(path, kind, write_body);
+        if (size < 0) {
+            state.SkipWithError("the report could not be written");
+            return;
+        }
+    }
+    state.SetBytesProcessed(size * state.iterations());
+    state.counters["report_bytes"] = static_cast<double>(size);
+}
+
+SubtotalAnswers subtotal_answers(std::int64_t levels) {
+    // Grouping columns from A, the free area from A as well so that the 3N
+    // step columns of N = 234 end at ZZ.
+    return {"A", static_cast<std::int32_t>(levels), "D", 2, "A"};
+}
+
+const SumifAnswers sumif_answers{"B", "D", 2, "F"};
+
+void BM_SubtotalReport(benchmark::State& state) {
+    const SubtotalAnswers answers = subtotal_answers(state.range(0));
+    run_report(state, ReportKind::subtotal,
+               [&answers](LineSink& report) { write_subtotal_body(report, answers, separator); });
+}
+BENCHMARK(BM_SubtotalReport)->Arg(10)->Arg(234)->Arg(1000)->Unit(benchmark::kMillisecond);
+
+void BM_Sumif01Report(benchmark::State& state) {
+    run_report(state, ReportKind::sumif_01,
+               [](LineSink& report) { write_sumif_01_body(report, sumif_answers, separator); });
+}
+BENCHMARK(BM_Sumif01Report)->Unit(benchmark::kMicrosecond);
+
+void BM_Sumif02Report(benchmark::State& state) {
+    run_report(state, ReportKind::sumif_02,
+               [](LineSink& report) { write_sumif_02_body(report, sumif_answers, separator); });
+}
+BENCHMARK(BM_Sumif02Report)->Unit(benchmark::kMicrosecond);
+
+// Counts what a body would write and keeps nothing: the generation alone.
+class CountingSink final : public LineSink {
+public:
+    void write_text(std::string_view text) override { bytes_ += static_cast<std::int64_t>(text.size()); }
+    void write_line(std::string_view text) override { bytes_ += static_cast<std::int64_t>(text.size()) + 2; }
+    [[nodiscard]] std::int64_t bytes() const { return bytes_; }
+
+private:
+    std::int64_t bytes_ = 0;
+};
+
+void BM_SubtotalBodyOnly(benchmark::State& state) {
+    const SubtotalAnswers answers = subtotal_answers(state.range(0));
+    std::int64_t bytes = 0;
+    for (auto _ : state) {
+        CountingSink sink;
+        write_subtotal_body(sink, answers, separator);
+        bytes = sink.bytes();
+        benchmark::DoNotOptimize(bytes);
+    }
+    state.SetBytesProcessed(bytes * state.iterations());
+}
+BENCHMARK(BM_SubtotalBodyOnly)->Arg(10)->Arg(234)->Arg(1000)->Unit(benchmark::kMillisecond);
+
+// A file of the size of the subtotal report of N levels, to copy.
+std::string source_of_subtotal_size(std::int64_t levels) {
+    const std::string path = scratch().file("copy_source_" + std::to_string(levels) + ".htm");
+    const SubtotalAnswers answers = subtotal_answers(levels);
+    write_report(path, ReportKind::subtotal,
+                 [&answers](LineSink& report) { write_subtotal_body(report, answers, separator); });
+    return path;
+}
+
+void BM_CopyFileOfSubtotalSize(benchmark::State& state) {
+    const std::string source = source_of_subtotal_size(state.range(0));
+    const std::string target = scratch().file("copy_target.htm");
+    for (auto _ : state) {
+        fs::copy_file(source, target, fs::copy_options::overwrite_existing);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(fs::file_size(source)) * state.iterations());
+}
+BENCHMARK(BM_CopyFileOfSubtotalSize)->Arg(10)->Arg(234)->Arg(1000)->Unit(benchmark::kMillisecond);
+
+// The same copy through the C library's buffered streams, as the report
+// file itself writes.
+void BM_ReadWriteCopyOfSubtotalSize(benchmark::State& state) {
+    const std::string source = source_of_subtotal_size(state.range(0));
+    const std::string target = scratch().file("copy_target.htm");
+    std::array<char, 64 * 1024> buffer{};
+    for (auto _ : state) {
+        std::FILE* in = std::fopen(source.c_str(), "rb");
+        std::FILE* out = std::fopen(target.c_str(), "wb");
+        if (in == nullptr || out == nullptr) {
+            state.SkipWithError("the copy could not be opened");
+            return;
+        }
+        std::size_t read = 0;
+        while ((read = std::fread(buffer.data(), 1, buffer.size(), in)) > 0) {
+            std::fwrite(buffer.data(), 1, read, out);
+        }
+        std::fclose(in);
+        std::fclose(out);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(fs::file_size(source)) * state.iterations());
+}
+BENCHMARK(BM_ReadWriteCopyOfSubtotalSize)->Arg(10)->Arg(234)->Arg(1000)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace sumwright
