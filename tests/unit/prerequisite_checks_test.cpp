@@ -1,0 +1,276 @@
+#include "dialogue/prerequisite_checks.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "dialogue/check_commands.h"
+
+namespace sumwright {
+namespace {
+
+namespace fs = std::filesystem;
+
+void write_file(const fs::path& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+
+std::string read_file(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Runs each test in an empty directory of its own, the check files' home.
+class InScratchDirectory : public testing::Test {
+protected:
+    void SetUp() override {
+        const auto* test = testing::UnitTest::GetInstance()->current_test_info();
+        std::string name = std::string("checks_") + test->test_suite_name() + "_" + test->name();
+        std::replace(name.begin(), name.end(), '/', '_');
+        scratch_ = fs::path(testing::TempDir()) / name;
+        fs::remove_all(scratch_);
+        fs::create_directories(scratch_);
+        fs::current_path(scratch_);
+    }
+    void TearDown() override {
+        fs::current_path(before_);
+        fs::remove_all(scratch_);
+    }
+
+private:
+    fs::path before_ = fs::current_path();
+    fs::path scratch_;
+};
+
+class ScriptedConsole final : public Console {
+public:
+    explicit ScriptedConsole(std::deque<std::string> keys) : keys_(std::move(keys)) {}
+
+    void write_text(std::string_view text) override { pending_ += text; }
+    void write_line(std::string_view text) override {
+        lines.push_back(pending_ + std::string(text));
+        pending_.clear();
+    }
+    [[nodiscard]] bool is_interactive() const override { return false; }
+    std::unique_ptr<KeySession> begin_key_session() override { return std::make_unique<Session>(keys_); }
+    std::optional<std::string> read_line() override { return std::nullopt; }
+    void flush() override {}
+    void write_error_line(std::string_view /*text*/) override {}
+
+    std::vector<std::string> lines;
+    [[nodiscard]] std::size_t keys_left() const { return keys_.size(); }
+
+private:
+    class Session final : public KeySession {
+    public:
+        explicit Session(std::deque<std::string>& keys) : keys_(keys) {}
+        KeyPoll poll(std::chrono::milliseconds /*timeout*/) override {
+            if (keys_.empty()) {
+                return {KeyPoll::Kind::input_ended, {}};
+            }
+            KeyPoll key{KeyPoll::Kind::key, keys_.front()};
+            keys_.pop_front();
+            return key;
+        }
+
+    private:
+        std::deque<std::string>& keys_;
+    };
+
+    std::string pending_;
+    std::deque<std::string> keys_;
+};
+
+// Stands in for the shell: each command line writes what the test says, and
+// the runner notes which check files were there before it ran.
+class ScriptedShell final : public CommandRunner {
+public:
+    struct Call {
+        std::string command_line;
+        bool check_01_there;
+        bool check_02_there;
+    };
+
+    void run(const std::string& command_line) override {
+        calls.push_back({command_line, fs::exists("check_01.txt"), fs::exists("check_02.txt")});
+        const auto effect = effects.find(command_line);
+        if (effect != effects.end()) {
+            effect->second();
+        }
+    }
+
+    std::map<std::string, std::function<void()>> effects;
+    std::vector<Call> calls;
+};
+
+std::function<void()> writes(const char* file, std::string bytes) {
+    return [file, bytes = std::move(bytes)] { write_file(file, bytes); };
+}
+
+std::vector<std::string> lines_of(const fs::path& path) {
+    std::vector<std::string> lines;
+    std::ifstream in(path, std::ios::binary);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// Sorts check_01.txt into check_02.txt; writes nothing without check_01.txt.
+void sort_listing() {
+    if (!fs::exists("check_01.txt")) {
+        return;
+    }
+    std::vector<std::string> lines = lines_of("check_01.txt");
+    std::sort(lines.begin(), lines.end());
+    std::ofstream out("check_02.txt", std::ios::binary);
+    for (const std::string& line : lines) {
+        out << line << '\n';
+    }
+}
+
+// The lines of check_01.txt holding ".exe" behind find's empty line and header.
+void find_exe() {
+    std::ofstream out("check_02.txt", std::ios::binary);
+    out << "\r\n---------- CHECK_01.TXT\r\n";
+    for (const std::string& line : lines_of("check_01.txt")) {
+        if (line.find(".exe") != std::string::npos) {
+            out << line << '\n';
+        }
+    }
+}
+
+// A shell on which every tool works and the directory holds a program.
+void make_tools_work(ScriptedShell& shell) {
+    const CheckCommands& commands = check_commands();
+    shell.effects[std::string(commands.listing_a)] = writes("check_01.txt", "total 8\r\n.\r\n..\r\nwww.x.exe\r\n");
+    shell.effects[std::string(commands.listing_b)] = writes("check_01.txt", "total 8\r\n.\r\n..\r\nwww.x.exe\r\n");
+    shell.effects[std::string(commands.sort)] = sort_listing;
+    shell.effects[std::string(commands.find)] = find_exe;
+}
+
+const std::vector<std::string> passed_lines{
+    "----------------------------------------------------------",
+    "Checking the presence of vital assistance programs of MS Windows system:", "cmd", "sort", "find"};
+
+struct CountCase {
+    const char* name;
+    std::string bytes;
+    std::size_t count;
+};
+
+void PrintTo(const CountCase& c, std::ostream* out) { *out << c.name; }
+
+class CountNonblankLines : public InScratchDirectory, public testing::WithParamInterface<CountCase> {};
+
+TEST_P(CountNonblankLines, CountsLinesWithMoreThanSpaces) {
+    write_file("counted.txt", GetParam().bytes);
+    EXPECT_EQ(count_nonblank_lines("counted.txt"), GetParam().count);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, CountNonblankLines,
+                         testing::Values(CountCase{"Empty", "", 0}, CountCase{"EmptyLines", "\n\n\r\n", 0},
+                                         CountCase{"SpacesOnly", "   \n \r\n  ", 0}, CountCase{"TabCounts", "\t\n", 1},
+                                         CountCase{"SpacesAroundText", "  x  \r\n", 1},
+                                         CountCase{"NoLastLineEnd", "a\nb", 2},
+                                         CountCase{"CrLfAndLfAlike", "a\r\n\r\nb\n\nc\r\n", 3},
+                                         CountCase{"WindowsFindOutput", "\r\n---------- CHECK_01.TXT\r\n", 1}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(InScratchDirectory, MissingFileCountsZero) { EXPECT_EQ(count_nonblank_lines("absent.txt"), 0U); }
+
+TEST_F(InScratchDirectory, ChecksCleanUpOnlyBeforeSortAndFindAndLeaveTheirFiles) {
+    write_file("check_01.txt", "old listing\n");
+    write_file("check_02.txt", "old\nsorted\n");
+    write_file("check_notes.txt", "mine\n");
+    ScriptedShell shell;
+    make_tools_work(shell);
+    ScriptedConsole console({});
+
+    EXPECT_TRUE(run_prerequisite_checks(console, shell));
+
+    EXPECT_EQ(console.lines, passed_lines);
+    const CheckCommands& commands = check_commands();
+    ASSERT_EQ(shell.calls.size(), 5U);
+    const std::vector<std::tuple<std::string_view, bool, bool>> expected{
+        {commands.listing_a, true, true},                                        // nothing removed before the cmd check
+        {commands.listing_a, false, false},                                      // clean-up before sort
+        {commands.sort, true, false},       {commands.listing_b, false, false},  // clean-up before find
+        {commands.find, true, false},
+    };
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(shell.calls[i].command_line, std::get<0>(expected[i])) << i;
+        EXPECT_EQ(shell.calls[i].check_01_there, std::get<1>(expected[i])) << i;
+        EXPECT_EQ(shell.calls[i].check_02_there, std::get<2>(expected[i])) << i;
+    }
+    EXPECT_EQ(read_file("check_01.txt"), "total 8\r\n.\r\n..\r\nwww.x.exe\r\n");
+    EXPECT_EQ(read_file("check_02.txt"), "\r\n---------- CHECK_01.TXT\r\nwww.x.exe\r\n");
+    EXPECT_EQ(read_file("check_notes.txt"), "mine\n");
+}
+
+struct FailureCase {
+    const char* name;
+    // The command line (by role) that misbehaves, and what it writes instead.
+    std::string_view CheckCommands::*role;
+    std::function<void()> effect;
+    bool stale_files;
+    const char* failing_tool;
+    std::size_t commands_run;
+};
+
+void PrintTo(const FailureCase& c, std::ostream* out) { *out << c.name; }
+
+class FailedCheck : public InScratchDirectory, public testing::WithParamInterface<FailureCase> {};
+
+TEST_P(FailedCheck, NamesTheToolAndEndsOnlyOn9) {
+    const FailureCase& failure = GetParam();
+    if (failure.stale_files) {
+        write_file("check_01.txt", "old listing\n");
+        write_file("check_02.txt", std::string(50, '\n') + "1\n2\n3\n4\n5\n");
+    }
+    ScriptedShell shell;
+    make_tools_work(shell);
+    shell.effects[std::string(check_commands().*failure.role)] = failure.effect;
+    const std::string arrow_up = std::string(1, '\xFF') + 'H';
+    ScriptedConsole console({"x", "1", "2", arrow_up, "9", "left over"});
+
+    EXPECT_FALSE(run_prerequisite_checks(console, shell));
+
+    const std::string tool = failure.failing_tool;
+    std::vector<std::string> expected(passed_lines.begin(),
+                                      std::find(passed_lines.begin(), passed_lines.end(), tool) + 1);
+    expected.insert(expected.end(), {"Check availability " + tool + ".exe.",
+                                     "Most likely it is necessary to updated the system path variable.", "<9> end"});
+    EXPECT_EQ(console.lines, expected);
+    EXPECT_EQ(console.keys_left(), 1U) << "the wait ends on the 9 and on nothing before it";
+    EXPECT_EQ(shell.calls.size(), failure.commands_run);
+}
+
+auto does_nothing() {
+    return [] {};
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tools, FailedCheck,
+    testing::Values(
+        FailureCase{"NoShell", &CheckCommands::listing_a, does_nothing(), false, "cmd", 1},
+        FailureCase{"EmptyListing", &CheckCommands::listing_a, writes("check_01.txt", "\n  \n"), false, "cmd", 1},
+        // An old listing lets the cmd check pass; the clean-up then takes it.
+        FailureCase{"NoShellOldListing", &CheckCommands::listing_a, does_nothing(), true, "sort", 3},
+        FailureCase{"NoSort", &CheckCommands::sort, does_nothing(), true, "sort", 3},
+        FailureCase{"SortOfOneLine", &CheckCommands::sort, writes("check_02.txt", "\r\nonly\r\n"), false, "sort", 3},
+        FailureCase{"NoFind", &CheckCommands::find, does_nothing(), true, "find", 5},
+        FailureCase{"FindWithoutMatch", &CheckCommands::find, writes("check_02.txt", "\r\n---------- CHECK_01.TXT\r\n"),
+                    true, "find", 5}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace sumwright
