@@ -31,9 +31,8 @@ constexpr std::string_view link_program_name = "www.example.com.exe";
 class ScratchDirectory {
 public:
     ScratchDirectory() {
-        path_ = fs::temp_directory_path() / ("sumwright_bench_" + std::to_string(fs::file_time_type::clock::now()
-                                                                                     .time_since_epoch()
-                                                                                     .count()));
+        path_ = fs::temp_directory_path() /
+                ("sumwright_bench_" + std::to_string(fs::file_time_type::clock::now().time_since_epoch().count()));
         fs::create_directories(path_);
     }
     ScratchDirectory(const ScratchDirectory&) = delete;
@@ -141,7 +140,7 @@ BENCHMARK(BM_SubtotalBodyOnly)->Arg(10)->Arg(234)->Arg(1000)->Unit(benchmark::kM
 
 // A file of the size of the subtotal report of N levels, to copy.
 std::string source_of_subtotal_size(std::int64_t levels) {
-    const std::string path = scratch().file("copy_source_" + std::to_string(levels) + ".htm");
+    std::string path = scratch().file("copy_source_" + std::to_string(levels) + ".htm");
     const SubtotalAnswers answers = subtotal_answers(levels);
     write_report(path, ReportKind::subtotal,
                  [&answers](LineSink& report) { write_subtotal_body(report, answers, separator); });
@@ -163,7 +162,7 @@ BENCHMARK(BM_CopyFileOfSubtotalSize)->Arg(10)->Arg(234)->Arg(1000)->Unit(benchma
 void BM_ReadWriteCopyOfSubtotalSize(benchmark::State& state) {
     const std::string source = source_of_subtotal_size(state.range(0));
     const std::string target = scratch().file("copy_target.htm");
-    std::array<char, 64 * 1024> buffer{};
+    std::array<char, std::size_t{64} * 1024> buffer{};
     for (auto _ : state) {
         std::FILE* in = std::fopen(source.c_str(), "rb");
         std::FILE* out = std::fopen(target.c_str(), "wb");

@@ -145,9 +145,8 @@ private:
         const std::string_view data = answers_.data_column;
         formula_.clear();
         append("=if(", marker, row_, "<>", empty_text, separator_);
-        append("sum(indirect(\"", data, "\"&text((max(", marker, "$", row_, ":indirect(\"", marker,
-               "\"&text(row()-1", separator_, "\"#\")))+if(row()>", row_, separator_, "1", separator_, "0))",
-               separator_, "\"#\")):");
+        append("sum(indirect(\"", data, "\"&text((max(", marker, "$", row_, ":indirect(\"", marker, "\"&text(row()-1",
+               separator_, "\"#\")))+if(row()>", row_, separator_, "1", separator_, "0))", separator_, "\"#\")):");
         append("indirect(\"", data, "\"&text(row()", separator_, "\"#\")))", separator_, empty_text, ")");
         write_formula_and_foot(step);
         report_.write_line("<br>");

@@ -11,11 +11,11 @@ namespace sumwright {
 
 // The five answers of the multilevel subtotal, as the console gave them.
 struct SubtotalAnswers {
-    std::string start_sort_column;      // S
+    std::string start_sort_column;        // S
     std::int32_t group_column_count = 0;  // N
-    std::string data_column;            // D
-    std::int32_t first_row = 0;         // R
-    std::string free_column;            // F
+    std::string data_column;              // D
+    std::int32_t first_row = 0;           // R
+    std::string free_column;              // F
 };
 
 // Asks the five questions on the console. Throws InputEnded.

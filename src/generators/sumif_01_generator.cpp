@@ -11,11 +11,11 @@ namespace {
 constexpr std::array<std::string_view, 1> notes_before_row{"Row number (start) with data must be row() > 1"};
 
 constexpr SumifPrompts prompts{
-    "Column name for creating groups = ",
-    "Column name with data (sum) = ",
-    notes_before_row,
-    "Row number (start) with data cell = ",
-    "Column name (start) with free area = ",
+    .group_column = "Column name for creating groups = ",
+    .data_column = "Column name with data (sum) = ",
+    .notes_before_row = notes_before_row,
+    .first_row = "Row number (start) with data cell = ",
+    .free_column = "Column name (start) with free area = ",
 };
 
 constexpr IntroductionLabels introduction_labels{
@@ -41,14 +41,14 @@ constexpr InstructionForm below_table{
 constexpr std::array<SumifStep, 9> steps{{
     {"=SUMIF({G}:{G}{S}{G}{r}{S}{D}:{D})", 0, true, &data_rows},
     {"=COUNTIF({G}${r}:{G}{r}{S}{G}{r})", 1, true, &data_rows},
-    {"=IF(AND({F+1}{r}=1{S}{F}{r}<>0){S}{F}{r}{S}\"\")", 2, true, &data_rows},
+    {R"(=IF(AND({F+1}{r}=1{S}{F}{r}<>0){S}{F}{r}{S}""))", 2, true, &data_rows},
     {"=COUNT({F+2}${r}:{F+2}{r})", 3, true, &data_rows},
     {"={G}{r}", 4, true, &data_rows},
     {"={F+2}{r}", 5, true, &data_rows},
     {"=ROW()-COUNT({F+3}:{F+3})-({r}-1)", 6, false, &below_table},
-    {"=IF(VLOOKUP((ROW()-COUNT({F+3}:{F+3})-({r}-1)){S}{F+3}:{F+5}{S}2{S}FALSE())<>\"\"{S}"
-     "\"SUMIF({G}=\"&VLOOKUP((ROW()-COUNT({F+3}:{F+3})-({r}-1)){S}{F+3}:{F+5}{S}2{S}FALSE())"
-     "&\"{S}\"&\"{D}\"&\")=\"{S}\"\")",
+    {R"(=IF(VLOOKUP((ROW()-COUNT({F+3}:{F+3})-({r}-1)){S}{F+3}:{F+5}{S}2{S}FALSE())<>""{S})"
+     R"("SUMIF({G}="&VLOOKUP((ROW()-COUNT({F+3}:{F+3})-({r}-1)){S}{F+3}:{F+5}{S}2{S}FALSE()))"
+     R"(&"{S}"&"{D}"&")="{S}""))",
      7, false, &below_table},
     {"=VLOOKUP((ROW()-COUNT({F+3}:{F+3})-({r}-1)){S}{F+3}:{F+5}{S}3{S}FALSE())", 8, false, &below_table},
 }};

@@ -17,11 +17,11 @@ constexpr std::array<std::string_view, 3> notes_before_row{
 };
 
 constexpr SumifPrompts prompts{
-    "Column name for creating groups = ",
-    "Column name with data (sum) = ",
-    notes_before_row,
-    "Row number (start) with data cell   = ",
-    "Column name (start) with free area = ",
+    .group_column = "Column name for creating groups = ",
+    .data_column = "Column name with data (sum) = ",
+    .notes_before_row = notes_before_row,
+    .first_row = "Row number (start) with data cell   = ",
+    .free_column = "Column name (start) with free area = ",
 };
 
 constexpr IntroductionLabels introduction_labels{
@@ -58,18 +58,18 @@ constexpr InstructionForm list_lookups{
 constexpr std::array<SumifStep, 17> steps{{
     {"=SUMIF({G}:{G}{S}{G}{r}{S}{D}:{D})", 0, true, &data_rows},
     {"=COUNTIF({G}${r}:{G}{r}{S}{G}{r})", 1, true, &data_rows},
-    {"=IF({F+1}{r}=1{S}{F}{r}{S}\"\")", 2, true, &data_rows},
+    {R"(=IF({F+1}{r}=1{S}{F}{r}{S}""))", 2, true, &data_rows},
     {"=COUNT({F+2}${r}:{F+2}{r})", 3, true, &data_rows},
     {"={G}{r}", 4, true, &data_rows},
     {"={F+2}{r}", 5, true, &data_rows},
-    {"=IF(INDIRECT(\"${F+7}$\"&TEXT((COUNT({F+3}:{F+3}{S}\">0\") + {r}){S}\"#\"))={F+4}{r}{S}"
-     "\"<<<  \"&{F+4}{r}{S}\"\")",
+    {R"(=IF(INDIRECT("${F+7}$"&TEXT((COUNT({F+3}:{F+3}{S}">0") + {r}){S}"#"))={F+4}{r}{S})"
+     R"("<<<  "&{F+4}{r}{S}""))",
      7, true, &data_rows},
-    {"=IF(INDIRECT(\"${F+7}$\"&TEXT((COUNT({F+3}:{F+3}{S}\">0\") + {r}){S}\"#\"))={F+4}{r}{S}"
-     "\"SUM =\"{S}\"\")",
+    {R"(=IF(INDIRECT("${F+7}$"&TEXT((COUNT({F+3}:{F+3}{S}">0") + {r}){S}"#"))={F+4}{r}{S})"
+     R"("SUM ="{S}""))",
      8, true, &data_rows},
-    {"=IF({F+7}{r}<>\"\"{S}SUMIF({G}${r}:{G}{r}{S}{G}{r}{S}{D}${r}:{D}{r}){S}\"\")", 9, true, &data_rows},
-    {"=\"INPUT(1 - \"&TEXT(MAX({F+3}:{F+3}){S}\"#\")&\")=\"", 5, false, &selection_row},
+    {R"(=IF({F+7}{r}<>""{S}SUMIF({G}${r}:{G}{r}{S}{G}{r}{S}{D}${r}:{D}{r}){S}""))", 9, true, &data_rows},
+    {R"(="INPUT(1 - "&TEXT(MAX({F+3}:{F+3}){S}"#")&")=")", 5, false, &selection_row},
     {"=VLOOKUP(INDIRECT(ADDRESS(ROW(){S}COLUMN()-1{S}4)){S}(INDIRECT(ADDRESS(ROW()+1{S}COLUMN()-1{S}4))):"
      "(INDIRECT(ADDRESS(ROW() + MAX({F+3}:{F+3}){S}COLUMN()+2){S}4)){S}2)",
      7, false, &selection_row},
@@ -80,12 +80,12 @@ constexpr std::array<SumifStep, 17> steps{{
      "(INDIRECT(ADDRESS(ROW() + MAX({F+3}:{F+3}){S}COLUMN()){S}4)){S}4)",
      9, false, &selection_row},
     {"=ROW()-COUNT({F+3}:{F+3})-({r})", 6, false, &list_numbers},
-    {"=IF(VLOOKUP((ROW()-COUNT({F+3}:{F+3})-({r})){S}{F+3}:{F+5}{S}2{S}FALSE())<>\"\"{S}"
-     "VLOOKUP((ROW()-COUNT({F+3}:{F+3})-({r})){S}{F+3}:{F+5}{S}2{S}FALSE()){S}\"\")",
+    {R"(=IF(VLOOKUP((ROW()-COUNT({F+3}:{F+3})-({r})){S}{F+3}:{F+5}{S}2{S}FALSE())<>""{S})"
+     R"(VLOOKUP((ROW()-COUNT({F+3}:{F+3})-({r})){S}{F+3}:{F+5}{S}2{S}FALSE()){S}""))",
      7, false, &list_lookups},
-    {"=IF(VLOOKUP((ROW()-COUNT({F+3}:{F+3})-({r})){S}{F+3}:{F+5}{S}2{S}FALSE())<>\"\"{S}"
-     "\"SUMIF({G}=\"&VLOOKUP((ROW()-COUNT({F+3}:{F+3})-({r})){S}{F+3}:{F+5}{S}2{S}FALSE())"
-     "&\"{S}\"&\"{D}\"&\")=\"{S}\"\")",
+    {R"(=IF(VLOOKUP((ROW()-COUNT({F+3}:{F+3})-({r})){S}{F+3}:{F+5}{S}2{S}FALSE())<>""{S})"
+     R"("SUMIF({G}="&VLOOKUP((ROW()-COUNT({F+3}:{F+3})-({r})){S}{F+3}:{F+5}{S}2{S}FALSE()))"
+     R"(&"{S}"&"{D}"&")="{S}""))",
      8, false, &list_lookups},
     {"=VLOOKUP((ROW()-COUNT({F+3}:{F+3})-({r})){S}{F+3}:{F+5}{S}3{S}FALSE())", 9, false, &list_lookups},
 }};

@@ -63,6 +63,9 @@ Lines without_prompts(const Lines& screen) {
     return piped;
 }
 
+const std::string pairing_note =
+    "The grouping column and summation column must only have data that pairs from the combinationa that we expect.";
+
 const QuestionCase question_cases[] = {
     {"subtotal",
      [](Console& console) {
@@ -121,8 +124,7 @@ const QuestionCase question_cases[] = {
          "",
          "Column name with data (sum) = ? D",
          "",
-         "The grouping column and summation column must only have data that pairs from the combinationa that we "
-         "expect.",
+         pairing_note,
          "",
          "Row number (start) with data must be row() > 1",
          "Row number (start) with data cell   = ? 2",

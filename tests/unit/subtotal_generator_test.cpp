@@ -28,12 +28,21 @@ const std::string then_copy = "Then copy formula from these cell by the end of t
 
 // The block layouts, from the first worked example below.
 Lines marker_block(int step, const std::string& formula, const std::string& target) {
-    return {"<br>", rule, "<br>", "step = " + std::to_string(step) + "<br>", formula, "<br>",
-            "Copy formula in cell " + target + ".", "<br>", then_copy, "<br>"};
+    return {"<br>",
+            rule,
+            "<br>",
+            "step = " + std::to_string(step) + "<br>",
+            formula,
+            "<br>",
+            "Copy formula in cell " + target + ".",
+            "<br>",
+            then_copy,
+            "<br>"};
 }
 Lines label_block(int step, const std::string& formula, const std::string& target) {
-    return {"<br>", rule, "<br>", "step = " + std::to_string(step), "<br>", formula, "<br>",
-            "Copy formula in cell " + target + ".", "<br>", then_copy, "<br>"};
+    return {"<br>", rule,      "<br>", "step = " + std::to_string(step),
+            "<br>", formula,   "<br>", "Copy formula in cell " + target + ".",
+            "<br>", then_copy, "<br>"};
 }
 Lines sum_block(int step, const std::string& formula, const std::string& target) {
     Lines block = label_block(step, formula, target);
@@ -202,30 +211,35 @@ TEST(SubtotalBody, WorkedExample2LineByLine) {
         return "=IF(" + marker + R"(4<>"";SUM(INDIRECT("G"&TEXT((MAX()" + marker + R"($4:INDIRECT(")" + marker +
                R"("&TEXT(ROW()-1;"#")))+IF(ROW()>4;1;0));"#")):INDIRECT("G"&TEXT(ROW();"#")));""))";
     };
-    const Lines expected = assemble_body(
-        echo_of("B", " 3", "G", " 4", "J"),
-        {
-            {R"(=IF(B4<>B5;ROW();""))", "J4"},
-            {R"(=IF(OR(C4<>C5;J4<>"");ROW();""))", "K4"},
-            {R"(=IF(OR(D4<>D5;J4<>"";K4<>"");ROW();""))", "L4"},
-            {R"(=IF(J4<>"";T("SUBTOTAL_01(B="&B4&", G)=");""))", "M4"},
-            {sum("J"), "N4"},
-            {R"(=IF(K4<>"";T("SUBTOTAL_02(B="&B4&", C="&C4&", G)=");""))", "O4"},
-            {sum("K"), "P4"},
-            {R"(=IF(L4<>"";T("SUBTOTAL_03(B="&B4&", C="&C4&", D="&D4&", G)=");""))", "Q4"},
-            {sum("L"), "R4"},
-        });
+    const Lines expected =
+        assemble_body(echo_of("B", " 3", "G", " 4", "J"),
+                      {
+                          {R"(=IF(B4<>B5;ROW();""))", "J4"},
+                          {R"(=IF(OR(C4<>C5;J4<>"");ROW();""))", "K4"},
+                          {R"(=IF(OR(D4<>D5;J4<>"";K4<>"");ROW();""))", "L4"},
+                          {R"(=IF(J4<>"";T("SUBTOTAL_01(B="&B4&", G)=");""))", "M4"},
+                          {sum("J"), "N4"},
+                          {R"(=IF(K4<>"";T("SUBTOTAL_02(B="&B4&", C="&C4&", G)=");""))", "O4"},
+                          {sum("K"), "P4"},
+                          {R"(=IF(L4<>"";T("SUBTOTAL_03(B="&B4&", C="&C4&", D="&D4&", G)=");""))", "Q4"},
+                          {sum("L"), "R4"},
+                      });
     ASSERT_EQ(expected.size(), 149U - 31U - 2U) << "the report's 149 lines less frame and end";
     EXPECT_EQ(body_of({"b", 3, "g", 4, "j"}), expected);
-    EXPECT_EQ(formulas_of(expected)[4], R"(=IF(J4<>"";SUM(INDIRECT("G"&TEXT((MAX(J$4:INDIRECT("J"&TEXT(ROW()-1;"#")))+IF(ROW()>4;1;0));"#")):INDIRECT("G"&TEXT(ROW();"#")));""))")
+    EXPECT_EQ(
+        formulas_of(expected)[4],
+        R"(=IF(J4<>"";SUM(INDIRECT("G"&TEXT((MAX(J$4:INDIRECT("J"&TEXT(ROW()-1;"#")))+IF(ROW()>4;1;0));"#")):INDIRECT("G"&TEXT(ROW();"#")));""))")
         << "the sum formula built above is the worked example's";
 }
 
 TEST(SubtotalBody, OneLevelHasThreeStepsWithoutOr) {
     const Lines body = body_of({"A", 1, "D", 2, "F"});
     EXPECT_EQ(body.size(), echo_lines + marker_block_lines + label_block_lines + sum_block_lines + 2);
-    EXPECT_EQ(formulas_of(body), (Lines{R"(=IF(A2<>A3;ROW();""))", R"(=IF(F2<>"";T("SUBTOTAL_01(A="&A2&", D)=");""))",
-                                        R"(=IF(F2<>"";SUM(INDIRECT("D"&TEXT((MAX(F$2:INDIRECT("F"&TEXT(ROW()-1;"#")))+IF(ROW()>2;1;0));"#")):INDIRECT("D"&TEXT(ROW();"#")));""))"}));
+    EXPECT_EQ(
+        formulas_of(body),
+        (Lines{
+            R"(=IF(A2<>A3;ROW();""))", R"(=IF(F2<>"";T("SUBTOTAL_01(A="&A2&", D)=");""))",
+            R"(=IF(F2<>"";SUM(INDIRECT("D"&TEXT((MAX(F$2:INDIRECT("F"&TEXT(ROW()-1;"#")))+IF(ROW()>2;1;0));"#")):INDIRECT("D"&TEXT(ROW();"#")));""))"}));
     EXPECT_EQ(targets_of(body), (Lines{"F2", "G2", "H2"}));
 }
 
@@ -316,7 +330,9 @@ TEST(SubtotalBody, ColumnsCrossIntoTheNextFirstLetter) {
 TEST(SubtotalBody, EmptyDataColumnLeavesItsPiecesEmpty) {
     const Lines formulas = formulas_of(body_of({"A", 1, "", 2, "F"}));
     EXPECT_EQ(formulas[1], R"(=IF(F2<>"";T("SUBTOTAL_01(A="&A2&", )=");""))");
-    EXPECT_EQ(formulas[2], R"(=IF(F2<>"";SUM(INDIRECT(""&TEXT((MAX(F$2:INDIRECT("F"&TEXT(ROW()-1;"#")))+IF(ROW()>2;1;0));"#")):INDIRECT(""&TEXT(ROW();"#")));""))");
+    EXPECT_EQ(
+        formulas[2],
+        R"(=IF(F2<>"";SUM(INDIRECT(""&TEXT((MAX(F$2:INDIRECT("F"&TEXT(ROW()-1;"#")))+IF(ROW()>2;1;0));"#")):INDIRECT(""&TEXT(ROW();"#")));""))");
 }
 
 struct RowCase {
@@ -335,18 +351,19 @@ TEST_P(SubtotalFirstRow, RowIsANumberFieldInTheEchoAndNumberTextElsewhere) {
     EXPECT_EQ(targets_of(body)[0], GetParam().first_target);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, SubtotalFirstRow,
-    testing::Values(RowCase{12, " 12", R"(=IF(A12<>A13;ROW();""))", "F12"},
-                    RowCase{0, " 0", R"(=IF(A0<>A1;ROW();""))", "F0"},
-                    RowCase{-3, "-3", R"(=IF(A-3<>A-2;ROW();""))", "F-3"},
-                    RowCase{std::numeric_limits<std::int32_t>::max(), " 2147483647",
-                            R"(=IF(A2147483647<>A2147483648;ROW();""))", "F2147483647"}));
+INSTANTIATE_TEST_SUITE_P(Rows, SubtotalFirstRow,
+                         testing::Values(RowCase{12, " 12", R"(=IF(A12<>A13;ROW();""))", "F12"},
+                                         RowCase{0, " 0", R"(=IF(A0<>A1;ROW();""))", "F0"},
+                                         RowCase{-3, "-3", R"(=IF(A-3<>A-2;ROW();""))", "F-3"},
+                                         RowCase{std::numeric_limits<std::int32_t>::max(), " 2147483647",
+                                                 R"(=IF(A2147483647<>A2147483648;ROW();""))", "F2147483647"}));
 
 TEST(SubtotalBody, OtherSeparatorGoesBetweenEveryArgument) {
     const Lines formulas = formulas_of(body_of({"A", 2, "D", 2, "F"}, ","));
     EXPECT_EQ(formulas[1], R"(=IF(OR(B2<>B3,F2<>""),ROW(),""))");
-    EXPECT_EQ(formulas[3], R"(=IF(F2<>"",SUM(INDIRECT("D"&TEXT((MAX(F$2:INDIRECT("F"&TEXT(ROW()-1,"#")))+IF(ROW()>2,1,0)),"#")):INDIRECT("D"&TEXT(ROW(),"#"))),""))");
+    EXPECT_EQ(
+        formulas[3],
+        R"(=IF(F2<>"",SUM(INDIRECT("D"&TEXT((MAX(F$2:INDIRECT("F"&TEXT(ROW()-1,"#")))+IF(ROW()>2,1,0)),"#")):INDIRECT("D"&TEXT(ROW(),"#"))),""))");
 }
 
 // Stops the body after a number of lines, as a full disk or an interruption

@@ -71,8 +71,8 @@ Lines assemble_01(const Lines& introduction, const std::vector<Step>& steps) {
         const Step& step = steps[static_cast<std::size_t>(n - 1)];
         append(lines, step_head(n));
         if (n <= 6) {
-            append(lines, {step.formula, "<br>", "Copy formula in cell " + step.target + ".", "<br>", by_table_end,
-                           "<br>"});
+            append(lines,
+                   {step.formula, "<br>", "Copy formula in cell " + step.target + ".", "<br>", by_table_end, "<br>"});
         } else {
             append(lines, {step.formula, "<br>",
                            "Copy formula in cell <b> " + step.target + " </b> at the end of table + 1 row.", "<br>",
@@ -236,7 +236,8 @@ TEST(Sumif01Body, WorkedExample2DiffersInTheListedLines) {
         {73, "Copy formula in cell M5."},
         {82, "=ROW()-COUNT(K:K)-(5-1)"},
         {84, "Copy formula in cell <b> N </b> at the end of table + 1 row."},
-        {93, R"(=IF(VLOOKUP((ROW()-COUNT(K:K)-(5-1));K:M;2;FALSE())<>"";"SUMIF(A="&VLOOKUP((ROW()-COUNT(K:K)-(5-1));K:M;2;FALSE())&";"&"C"&")=";""))"},
+        {93,
+         R"(=IF(VLOOKUP((ROW()-COUNT(K:K)-(5-1));K:M;2;FALSE())<>"";"SUMIF(A="&VLOOKUP((ROW()-COUNT(K:K)-(5-1));K:M;2;FALSE())&";"&"C"&")=";""))"},
         {95, "Copy formula in cell <b> O </b> at the end of table + 1 row."},
         {104, "=VLOOKUP((ROW()-COUNT(K:K)-(5-1));K:M;3;FALSE())"},
         {106, "Copy formula in cell <b> P </b> at the end of table + 1 row."},
@@ -356,8 +357,7 @@ const std::vector<Step> worked_example_1_of_02_steps = {
      "ROW() + MAX(I:I);COLUMN());4));4)",
      "O"},
     {"=ROW()-COUNT(I:I)-(2)", "L"},
-    {R"(=IF(VLOOKUP((ROW()-COUNT(I:I)-(2));I:K;2;FALSE())<>"";VLOOKUP((ROW()-COUNT(I:I)-(2));I:K;2;FALSE());""))",
-     "M"},
+    {R"(=IF(VLOOKUP((ROW()-COUNT(I:I)-(2));I:K;2;FALSE())<>"";VLOOKUP((ROW()-COUNT(I:I)-(2));I:K;2;FALSE());""))", "M"},
     {R"(=IF(VLOOKUP((ROW()-COUNT(I:I)-(2));I:K;2;FALSE())<>"";"SUMIF(B="&VLOOKUP((ROW()-COUNT(I:I)-(2));I:K;2;FALSE())&";"&"D"&")=";""))",
      "N"},
     {"=VLOOKUP((ROW()-COUNT(I:I)-(2));I:K;3;FALSE())", "O"},
@@ -365,8 +365,7 @@ const std::vector<Step> worked_example_1_of_02_steps = {
 
 TEST(Sumif02Body, WorkedExample1) {
     const Lines body = body_02({"B", "D", 2, "F"});
-    const Lines expected =
-        assemble_02(introduction_02("B", "D", " 2", "F"), worked_example_1_of_02_steps, "L");
+    const Lines expected = assemble_02(introduction_02("B", "D", " 2", "F"), worked_example_1_of_02_steps, "L");
     ASSERT_EQ(expected.size(), 197U);
     EXPECT_EQ(body, expected);
     // Lines the worked example names on their own.
@@ -430,8 +429,9 @@ TEST(Sumif02Body, EmptyGroupColumnLeavesItsPiecesEmpty) {
     const Lines formulas = formulas_of(body_02({"", "D", 2, "F"}));
     EXPECT_EQ(formulas[0], "=SUMIF(:;2;D:D)");
     EXPECT_EQ(formulas[4], "=2");
-    EXPECT_EQ(formulas[15],
-              R"(=IF(VLOOKUP((ROW()-COUNT(I:I)-(2));I:K;2;FALSE())<>"";"SUMIF(="&VLOOKUP((ROW()-COUNT(I:I)-(2));I:K;2;FALSE())&";"&"D"&")=";""))");
+    EXPECT_EQ(
+        formulas[15],
+        R"(=IF(VLOOKUP((ROW()-COUNT(I:I)-(2));I:K;2;FALSE())<>"";"SUMIF(="&VLOOKUP((ROW()-COUNT(I:I)-(2));I:K;2;FALSE())&";"&"D"&")=";""))");
 }
 
 struct RowCase {
@@ -472,8 +472,11 @@ class SumifVariant : public testing::TestWithParam<Variant> {};
 
 TEST_P(SumifVariant, BodyLengthAndStepNumbersDoNotDependOnTheAnswers) {
     const SumifAnswers odd_answers[] = {
-        {"B", "D", 2, "F"},       {"", "", 0, ""},         {"a,b", "\"", -2147483647 - 1, "zz"},
-        {"{G}", "{S}", 1, "  "}, {"xyz", "d ", 99999, "{F+1}"},
+        {"B", "D", 2, "F"},
+        {"", "", 0, ""},
+        {"a,b", "\"", -2147483647 - 1, "zz"},
+        {"{G}", "{S}", 1, "  "},
+        {"xyz", "d ", 99999, "{F+1}"},
     };
     for (const SumifAnswers& answers : odd_answers) {
         const Lines body = body_of(GetParam().write, answers);
