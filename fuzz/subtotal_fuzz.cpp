@@ -1,0 +1,52 @@
+// The multilevel subtotal on arbitrary answers.
+//
+// Input: up to five lines, the answers S, N, D, R and F as typed. The level
+// count is kept below 40 so that one input stays small.
+
+#include <cstdint>
+#include <string_view>
+
+#include "dialogue/prompted_input.h"
+#include "generators/subtotal_generator.h"
+#include "report_properties.h"
+
+namespace {
+
+using namespace sumwright;
+using namespace sumwright::fuzz;
+
+constexpr std::int32_t level_limit = 40;
+
+std::string report_of(const SubtotalAnswers& answers) {
+    return written_report(ReportKind::subtotal, [&](LineSink& report) { write_subtotal_body(report, answers, ";"); });
+}
+
+SubtotalAnswers recased(SubtotalAnswers answers, std::string (*change)(std::string)) {
+    answers.start_sort_column = change(answers.start_sort_column);
+    answers.data_column = change(answers.data_column);
+    answers.free_column = change(answers.free_column);
+    return answers;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const auto lines = input_lines<5>(std::string_view(reinterpret_cast<const char*>(data), size));
+    SubtotalAnswers answers;
+    answers.start_sort_column = text_answer(lines[0]);
+    answers.group_column_count = number_answer(lines[1]);
+    if (answers.group_column_count > level_limit) {
+        answers.group_column_count %= level_limit;
+    }
+    answers.data_column = text_answer(lines[2]);
+    answers.first_row = number_answer(lines[3]);
+    answers.free_column = text_answer(lines[4]);
+
+    const std::string report = report_of(answers);
+    const std::size_t levels =
+        answers.group_column_count > 0 ? static_cast<std::size_t>(answers.group_column_count) : 0;
+    check_report(report, 15 + (10 + 11 + 12) * levels + 2);
+    FUZZ_CHECK(report_of(recased(answers, lower_cased)) == report, "lower-case answers give the same report");
+    FUZZ_CHECK(report_of(recased(answers, upper_cased)) == report, "upper-case answers give the same report");
+    return 0;
+}
