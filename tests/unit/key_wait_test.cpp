@@ -59,8 +59,7 @@ private:
 TEST(KeyWait, TakesOverTheKeyboardBeforeShowingTheOptions) {
     RecordingConsole console({"1"});
     wait_for_key(console, {"<1> yes and continue", "<2> no and end"}, {"1", "2"});
-    const std::vector<std::string> expected{"session", "line:<1> yes and continue", "line:<2> no and end",
-                                            "flush"};
+    const std::vector<std::string> expected{"session", "line:<1> yes and continue", "line:<2> no and end", "flush"};
     EXPECT_EQ(console.events, expected);
 }
 
@@ -81,8 +80,7 @@ TEST_P(KeyWaitKeys, IgnoresOtherKeysAndShowsTheOptionsOnce) {
 
 INSTANTIATE_TEST_SUITE_P(
     Keys, KeyWaitKeys,
-    testing::Values(KeyCase{"Direct", {"9"}, "9"},
-                    KeyCase{"AfterIdlePolls", {"", "", "9"}, "9"},
+    testing::Values(KeyCase{"Direct", {"9"}, "9"}, KeyCase{"AfterIdlePolls", {"", "", "9"}, "9"},
                     KeyCase{"AfterOtherKeys", {"1", "a", "\r", "99", std::string("\xFF\x48", 2), "9"}, "9"}),
     [](const testing::TestParamInfo<KeyCase>& info) { return std::string(info.param.name); });
 
