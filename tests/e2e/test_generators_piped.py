@@ -331,18 +331,3 @@ def test_whole_report_file(tmp_path, menu_key, answers, report, head, body, line
         # Line by line first, for a readable difference.
         assert run.report_lines(report) == expected.decode("latin-1")[:-2].split("\r\n")
     assert actual == expected
-
-
-def test_lower_case_answers_give_the_same_report_as_upper_case(tmp_path):
-    lower = run_piped(tmp_path / "lower", dialogue("3", ["c", "e", "10", "ab"]))
-    upper = run_piped(tmp_path / "upper", dialogue("3", ["C", "E", "10", "AB"]))
-    assert lower.report("swr_sumif_02.htm") == upper.report("swr_sumif_02.htm")
-    assert b"=IF(AC10=1;AB10;\"\")\r\n" in lower.report("swr_sumif_02.htm")
-
-
-def test_subtotal_without_levels_writes_echo_and_frame_only(tmp_path):
-    run = run_piped(tmp_path, dialogue("1", ["A", "0", "D", "2", "F"]))
-    assert run.status == 0
-    lines = run.report_lines("swr_subtotal.htm")
-    assert len(lines) == 31 + 15 + 2 + 2
-    assert not any(line.startswith("step = ") for line in lines)

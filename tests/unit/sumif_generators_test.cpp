@@ -64,38 +64,6 @@ struct Step {
 
 // --- variant 01 -------------------------------------------------------------
 
-// Whole body of variant 01 from its introduction and nine formulas with targets.
-Lines assemble_01(const Lines& introduction, const std::vector<Step>& steps) {
-    Lines lines = introduction;
-    for (int n = 1; n <= 9; ++n) {
-        const Step& step = steps[static_cast<std::size_t>(n - 1)];
-        append(lines, step_head(n));
-        if (n <= 6) {
-            append(lines,
-                   {step.formula, "<br>", "Copy formula in cell " + step.target + ".", "<br>", by_table_end, "<br>"});
-        } else {
-            append(lines, {step.formula, "<br>",
-                           "Copy formula in cell <b> " + step.target + " </b> at the end of table + 1 row.", "<br>",
-                           until_error, "<br>"});
-        }
-    }
-    append(lines, {"<br>", "<br>"});
-    return lines;
-}
-
-Lines introduction_01(const std::string& g, const std::string& d, const std::string& r, const std::string& f) {
-    return {"<b>Introduction</b>",
-            "<br>",
-            "Column name for creating group = " + g,
-            "<br>",
-            "Column name with data = " + d,
-            "<br>",
-            "Row number start with data cell = " + r,
-            "<br>",
-            "Column name start with free area = " + f,
-            "<br>"};
-}
-
 const Lines worked_example_1_of_01 = {
     "<b>Introduction</b>",
     "<br>",
@@ -246,17 +214,6 @@ TEST(Sumif01Body, WorkedExample2DiffersInTheListedLines) {
         expected[number - 1] = line;
     }
     EXPECT_EQ(body_01({"a", "c", 5, "h"}), expected);
-}
-
-TEST(Sumif01Body, LayoutHelperMatchesTheWorkedExample) {
-    // The helper used by the cases below rebuilds worked example 1.
-    const Lines formulas = formulas_of(worked_example_1_of_01);
-    std::vector<Step> steps;
-    const char* targets[] = {"F2", "G2", "H2", "I2", "J2", "K2", "L", "M", "N"};
-    for (std::size_t i = 0; i < 9; ++i) {
-        steps.push_back({formulas[i], targets[i]});
-    }
-    EXPECT_EQ(assemble_01(introduction_01("B", "D", " 2", "F"), steps), worked_example_1_of_01);
 }
 
 TEST(Sumif01Body, TrailingSpaceInTheFreeColumnStaysOnlyWhereItIsTyped) {
