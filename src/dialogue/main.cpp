@@ -4,8 +4,10 @@
 #include "dialogue/interruption.h"
 #include "dialogue/program_flow.h"
 #include "dialogue/standard_console.h"
+#include "dialogue/standard_streams.h"
 
 int main(int argc, char** argv) {
+    sumwright::standard_streams::ensure_open();
     sumwright::interruption::install_handlers();
     const std::string_view argument0 = argc > 0 && argv[0] != nullptr ? argv[0] : "";
     sumwright::StandardConsole console;
