@@ -35,11 +35,13 @@ public:
     void write() {
         write_echo();
         const std::int64_t levels = answers_.group_column_count;
-        for (std::int64_t level = 1; level <= levels; ++level) {
+        // The body grows with the square of the level count: once the report
+        // can take no more lines, composing the rest would be wasted time.
+        for (std::int64_t level = 1; level <= levels && !report_.failed(); ++level) {
             write_marker_step(level);
         }
         std::int64_t step = levels;
-        for (std::int64_t level = 1; level <= levels; ++level) {
+        for (std::int64_t level = 1; level <= levels && !report_.failed(); ++level) {
             write_label_step(level, ++step);
             write_sum_step(level, ++step);
         }

@@ -35,13 +35,17 @@ bool starts_reference(std::string_view after_ampersand) {
 
 std::string protect_character_references(std::string_view line) {
     std::string protected_line;
-    protected_line.reserve(line.size());
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        protected_line += line[i];
-        if (line[i] == '&' && starts_reference(line.substr(i + 1))) {
-            protected_line += "amp;";
+    protected_line.reserve(line.size() + 16);
+    std::size_t copied = 0;
+    for (std::size_t ampersand = line.find('&'); ampersand != std::string_view::npos;
+         ampersand = line.find('&', ampersand + 1)) {
+        if (starts_reference(line.substr(ampersand + 1))) {
+            protected_line.append(line.substr(copied, ampersand + 1 - copied));
+            protected_line.append("amp;");
+            copied = ampersand + 1;
         }
     }
+    protected_line.append(line.substr(copied));
     return protected_line;
 }
 

@@ -27,6 +27,9 @@ public:
     virtual void write_verbatim_line(std::string_view text) { write_line(text); }
     // An integer as a number field (" 2", "-3") followed by the line end.
     void write_number_field(std::int64_t value);
+    // The sink can take no more lines (a write has failed); writers of long
+    // output stop early instead of composing lines that go nowhere.
+    [[nodiscard]] virtual bool failed() const { return false; }
 };
 
 // Collects whole lines in memory; used where the lines are wanted as values.

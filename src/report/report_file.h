@@ -29,6 +29,7 @@ public:
     void write_line(std::string_view text) override;
     // Writes the line exactly as it is, for text that must not be changed.
     void write_verbatim_line(std::string_view text) override;
+    [[nodiscard]] bool failed() const override { return write_error_ != 0; }
 
     // Flushes and closes the file and puts it in the report's place. False,
     // and the system's reason, if any write, the close or the replacement

@@ -399,5 +399,26 @@ TEST(SubtotalBody, LargestLevelCountStartsStreamingAtOnce) {
                                          R"(=IF(OR(C2<>C3;F2<>"";G2<>"");ROW();""))"}));
 }
 
+// Takes lines until its limit, then fails every write, as a full disk does.
+class FillsUp final : public LineSink {
+public:
+    explicit FillsUp(std::size_t limit) : limit_(limit) {}
+    void write_text(std::string_view /*text*/) override {}
+    void write_line(std::string_view /*text*/) override { ++lines_; }
+    [[nodiscard]] bool failed() const override { return lines_ >= limit_; }
+    [[nodiscard]] std::size_t lines() const { return lines_; }
+
+private:
+    std::size_t limit_;
+    std::size_t lines_ = 0;
+};
+
+TEST(SubtotalBody, StopsComposingOnceTheReportCanTakeNoMore) {
+    // Without the stop this would compose billions of ever longer formulas.
+    FillsUp sink(echo_lines + 5 * marker_block_lines);
+    write_subtotal_body(sink, {"A", std::numeric_limits<std::int32_t>::max(), "D", 2, "F"}, ";");
+    EXPECT_LT(sink.lines(), echo_lines + 6 * marker_block_lines + 2 * sum_block_lines + 2);
+}
+
 }  // namespace
 }  // namespace sumwright
