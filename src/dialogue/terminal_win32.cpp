@@ -10,6 +10,7 @@ namespace {
 
 constexpr DWORD poll_sleep_ms = 20;
 constexpr char extended_prefix = '\xFF';
+constexpr int extended_lead = 0xE0;
 
 }  // namespace
 
@@ -20,10 +21,12 @@ bool standard_input_is_interactive() {
 }
 
 std::size_t read_standard_input(char* buffer, std::size_t size) {
+    // A few kilobytes per read, a size that consoles, pipes and files all serve.
+    constexpr std::size_t read_limit = 4096;
     DWORD count = 0;
-    const DWORD wanted = size > 0x10000 ? 0x10000 : static_cast<DWORD>(size);
+    const auto wanted = static_cast<DWORD>(size < read_limit ? size : read_limit);
     if (ReadFile(GetStdHandle(STD_INPUT_HANDLE), buffer, wanted, &count, nullptr) == 0) {
-        return 0;
+        return 0;  // also a closed pipe (ERROR_BROKEN_PIPE): the input has ended
     }
     return count;
 }
@@ -37,7 +40,10 @@ KeyPoll SingleKeyMode::poll(std::chrono::milliseconds timeout) {
     for (;;) {
         if (_kbhit() != 0) {
             const int first = _getch();
-            if (first == 0 || first == 0xE0) {
+            // An extended key arrives as 0 or 0xE0 with its scan code
+            // already pending; 0xE0 alone is an ordinary character of the
+            // code page.
+            if ((first == 0 || first == extended_lead) && _kbhit() != 0) {
                 const int scan_code = _getch();
                 return {KeyPoll::Kind::key, std::string{extended_prefix, static_cast<char>(scan_code)}};
             }

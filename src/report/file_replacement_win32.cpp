@@ -1,10 +1,10 @@
 #include <fcntl.h>
 #include <io.h>
 #include <process.h>
-#include <sys/stat.h>
 #include <windows.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 
 #include "report/file_replacement.h"
@@ -15,9 +15,9 @@ namespace {
 std::string last_error_text() {
     const DWORD error = GetLastError();
     char* buffer = nullptr;
-    const DWORD length = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-        error, 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
+    const DWORD length =
+        FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, error, 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
     std::string text = length > 0 ? std::string(buffer, length) : "error " + std::to_string(error);
     LocalFree(buffer);
     while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == '.')) {
@@ -32,13 +32,25 @@ std::optional<NewFile> create_beside(const std::string& target, std::string& rea
     constexpr int attempts = 100;
     for (int attempt = 0; attempt < attempts; ++attempt) {
         std::string path = target + "." + std::to_string(_getpid()) + "-" + std::to_string(attempt) + ".tmp";
-        // Binary mode: the report's CR LF line ends are written as they are.
-        const int fd = _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
-        if (fd < 0) {
-            if (errno == EEXIST) {
+        // Shared for deletion: a console control handler runs on a thread of
+        // its own while this handle is still open, and Windows deletes an
+        // open file only when every handle on it allows that.
+        const HANDLE handle =
+            CreateFileA(path.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                        nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (handle == INVALID_HANDLE_VALUE) {
+            if (GetLastError() == ERROR_FILE_EXISTS || GetLastError() == ERROR_ALREADY_EXISTS) {
                 continue;
             }
+            reason = last_error_text();
+            return std::nullopt;
+        }
+        // Binary mode: the report's CR LF line ends are written as they are.
+        const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY);
+        if (fd < 0) {
             reason = reason_of(errno);
+            CloseHandle(handle);
+            DeleteFileA(path.c_str());
             return std::nullopt;
         }
         std::FILE* stream = _fdopen(fd, "wb");

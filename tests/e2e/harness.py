@@ -93,7 +93,7 @@ def _input_bytes(lines: Iterable[str] | bytes | str) -> bytes:
 
 def run_piped(
     directory: Path,
-    lines: Iterable[str] | bytes | str,
+    lines: Iterable[str] | bytes | str | None,
     *,
     program_name: str = DEFAULT_PROGRAM_NAME,
     argv0: str | None = None,
@@ -107,7 +107,8 @@ def run_piped(
     """Starts the program in `directory` with the lines as standard input.
 
     The program lives in `directory` itself unless `program_dir` names
-    another folder; it is then started there by its absolute path.
+    another folder; it is then started there by its absolute path. With
+    `lines` None, standard input is the null device instead of a pipe.
     """
     home = directory if program_dir is None else Path(program_dir).resolve()
     if install:
@@ -121,7 +122,7 @@ def run_piped(
         command,
         executable=executable,
         cwd=directory,
-        input=_input_bytes(lines),
+        **({"stdin": subprocess.DEVNULL} if lines is None else {"input": _input_bytes(lines)}),
         stdout=subprocess.PIPE,
         stderr=subprocess.PIPE,
         env={**os.environ, **(env or {})},
