@@ -16,11 +16,15 @@ bool starts_reference(std::string_view after_ampersand) {
     if (after_ampersand.empty()) {
         return false;
     }
-    if (after_ampersand.front() == '#') {
+    const char first = after_ampersand.front();
+    if (first == '#') {
         return true;
     }
+    if (!is_alphanumeric(first)) {
+        return false;
+    }
     for (const auto name : legacy_reference_names) {
-        if (after_ampersand.starts_with(name)) {
+        if (name.front() == first && after_ampersand.starts_with(name)) {
             return true;
         }
     }
