@@ -27,4 +27,10 @@ if [ ${#missing[@]} -gt 0 ]; then
     DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
+# Everything on this platform, the spreadsheet and browser proofs and the
+# Windows build under Wine.
 cmake --workflow --preset default
+# The same suite again with AddressSanitizer and UndefinedBehaviorSanitizer.
+cmake --workflow --preset asan
+# Each fuzz target for a short, bounded time.
+cmake --workflow --preset fuzz
