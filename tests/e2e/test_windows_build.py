@@ -113,12 +113,16 @@ def program_errors(run) -> list[str]:
     return [line for line in run.errors.splitlines() if line and not line.startswith("wine:")]
 
 
+def place_tools(build: WindowsBuild, directory: Path) -> None:
+    """The stand-ins go where cmd looks first: the current directory."""
+    for tool in (build.sort, build.find):
+        shutil.copy2(tool, directory / tool.name)
+
+
 def run_windows(build: WindowsBuild, wine_env, directory: Path, lines, *, tools: bool, **kwargs):
     directory.mkdir(parents=True, exist_ok=True)
     if tools:
-        # cmd looks in the current directory before the system path.
-        shutil.copy2(build.sort, directory / "sort.exe")
-        shutil.copy2(build.find, directory / "find.exe")
+        place_tools(build, directory)
     kwargs.setdefault("timeout", 180)
     return run_piped(directory, lines, binary=build.program, command_prefix=WINE, env=wine_env, **kwargs)
 
@@ -128,9 +132,10 @@ def assert_same_console(windows, linux, program_name: str) -> None:
     a full Windows path (the web link cuts everything up to the site marker
     off, so neither it nor the report depends on that path)."""
     windows_lines, linux_lines = console_lines(windows), linux.console_lines()
-    windows_path = "Z:" + str(windows.directory).replace("/", "\\") + "\\" + program_name
-    path_lines = [i for i, line in enumerate(windows_lines) if line == windows_path]
-    assert path_lines, f"no line {windows_path!r}"
+    full_path = re.compile(r"[A-Z]:\\(.+\\)?" + re.escape(program_name))
+    path_lines = [i for i, line in enumerate(windows_lines) if full_path.fullmatch(line)]
+    assert path_lines, f"no full Windows path of {program_name}"
+    windows_path = windows_lines[path_lines[0]]
     assert path_lines == [i for i, line in enumerate(linux_lines) if line == f"./{program_name}"]
     assert [line.replace(windows_path, f"./{program_name}") for line in windows_lines] == linux_lines
 
@@ -202,8 +207,7 @@ def test_input_from_the_null_device_is_not_taken_for_a_console(windows_build, wi
 def test_interrupted_run_leaves_no_unfinished_report(windows_build, wine_env, tmp_path):
     # Ctrl-C reaches the program as a console control event, handled on a
     # thread of its own while the unfinished report is still open.
-    for tool in (windows_build.sort, windows_build.find):
-        shutil.copy2(tool, tmp_path / tool.name)
+    place_tools(windows_build, tmp_path)
     old_report = b"old report\r\n"
     (tmp_path / "swr_sumif_01.htm").write_bytes(old_report)
     install_program(tmp_path, binary=windows_build.program)
