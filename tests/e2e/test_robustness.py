@@ -1,0 +1,317 @@
+"""Extreme answers, interruptions, a full disk and missing standard streams,
+through the real binary: the program keeps to its conventions or ends in an
+orderly way, never hangs, never crashes, and never leaves a broken report."""
+
+from __future__ import annotations
+
+import os
+import resource
+import signal
+import subprocess
+import time
+from pathlib import Path
+
+import pytest
+
+from harness import DEFAULT_PROGRAM_NAME, TO_MENU, Run, _input_bytes, dialogue, install_program, run_piped
+
+MIB = 1 << 20
+TEXT_LIMIT = 4096
+NUMBER_LIMIT = 67
+FRAME_LINES = 31 + 2  # report head, advertising and product blocks; report end
+RUN_TIMEOUT = 120  # seconds; generous for the sanitizer build
+
+REPORTS = {"1": "swr_subtotal.htm", "2": "swr_sumif_01.htm", "3": "swr_sumif_02.htm"}
+
+
+def start(directory: Path, program_dir: Path | None = None, **popen) -> subprocess.Popen:
+    """Starts the program in `directory`; the standard streams and anything
+    else the child needs come as Popen arguments."""
+    home = program_dir or directory
+    install_program(home, DEFAULT_PROGRAM_NAME)
+    return subprocess.Popen([str(home / DEFAULT_PROGRAM_NAME)], cwd=directory, **popen)
+
+
+def finish(process: subprocess.Popen, directory: Path, input_bytes: bytes | None = None) -> Run:
+    try:
+        out, err = process.communicate(input_bytes, timeout=RUN_TIMEOUT)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        process.communicate()
+        raise AssertionError("the program did not end") from None
+    return Run(directory, (out or b"").decode("latin-1"), (err or b"").decode("latin-1"), process.returncode)
+
+
+def no_sanitizer_report(run: Run) -> None:
+    assert "Sanitizer" not in run.errors and "runtime error" not in run.errors, run.errors
+
+
+# ---------------------------------------------------------------- long lines
+
+def long_text(letter: str) -> str:
+    """A 1 MiB answer whose first 4096 characters are the letter and the
+    rest a character that must never reach the report."""
+    return letter * TEXT_LIMIT + "q" * (MIB - TEXT_LIMIT)
+
+
+def long_number(value: int) -> str:
+    """A 1 MiB number line whose first 67 characters read as `value`; one
+    character more would make it a huge number."""
+    digits = str(value).rjust(NUMBER_LIMIT, "0")
+    return digits + "9" * (MIB - NUMBER_LIMIT)
+
+
+LONG_KEY = "x" * MIB  # a key line that offers nothing
+
+
+@pytest.mark.parametrize(
+    "menu_key, answers, echo_lines, body_lines",
+    [
+        pytest.param(
+            "1", [long_text("b"), long_number(2), long_text("d"), long_number(3), long_text("f")],
+            ["Column name                  for start sort = " + "B" * TEXT_LIMIT,
+             "The number of columns in the group for sort =  2",
+             "Column name with data (subtotal)    = " + "D" * TEXT_LIMIT,
+             "Row number (start) with data cell   =  3",
+             "Column name with start of free area = " + "F" * TEXT_LIMIT],
+            15 + 33 * 2 + 2, id="subtotal"),
+        pytest.param(
+            "2", [long_text("b"), long_text("d"), long_number(3), long_text("f")],
+            ["Column name for creating group = " + "B" * TEXT_LIMIT,
+             "Column name with data = " + "D" * TEXT_LIMIT,
+             "Row number start with data cell =  3",
+             "Column name start with free area = " + "F" * TEXT_LIMIT],
+            111, id="sumif_01"),
+        pytest.param(
+            "3", [long_text("b"), long_text("d"), long_number(3), long_text("f")],
+            ["Column name for creating group    = " + "B" * TEXT_LIMIT,
+             "Column name      with data        = " + "D" * TEXT_LIMIT,
+             "Row number start with data cell   =  3",
+             "Column name start with free area  = " + "F" * TEXT_LIMIT],
+            197, id="sumif_02"),
+    ],
+)
+def test_a_mebibyte_line_at_every_prompt_counts_only_up_to_the_limit(tmp_path, menu_key, answers, echo_lines,
+                                                                      body_lines):
+    keys = ["1" + LONG_KEY, "1" + LONG_KEY, menu_key + LONG_KEY]
+    run = run_piped(tmp_path, [*keys, *answers, LONG_KEY], timeout=RUN_TIMEOUT)
+    assert run.status == 0, run.errors
+    no_sanitizer_report(run)
+    lines = run.report_lines(REPORTS[menu_key])
+    assert len(lines) == FRAME_LINES + body_lines
+    for echo in echo_lines:
+        assert echo in lines
+    report = run.report(REPORTS[menu_key])
+    assert b"Q" not in report, "nothing past the limit reaches the report"
+    assert len(run.console) < 16 * 1024, "answers are not echoed from a pipe"
+
+
+# ------------------------------------------------------ numbers past 32 bits
+
+@pytest.mark.parametrize(
+    "typed, value",
+    [
+        ("99999999999999999999", 2147483647),
+        ("-99999999999999999999", -2147483648),
+        ("4294967298", 2147483647),  # not 2, as a 32-bit wrap would give
+        ("+2147483648", 2147483647),
+        ("-2147483649", -2147483648),
+        ("1e300", 2147483647),
+        ("-1D300", -2147483648),
+        ("2147483647.5", 2147483647),
+        ("&HFFFFFFFFFFFF", 2147483647),
+        ("&B" + "1" * 64, 2147483647),
+    ],
+)
+def test_numbers_past_32_bits_saturate(tmp_path, typed, value):
+    run = run_piped(tmp_path, dialogue("2", ["b", "d", typed, "f"]))
+    assert run.status == 0, run.errors
+    no_sanitizer_report(run)
+    lines = run.report_lines("swr_sumif_01.htm")
+    field = f" {value}" if value >= 0 else str(value)
+    assert f"Row number start with data cell = {field}" in lines
+    assert f"=SUMIF(B:B;B{value};D:D)" in lines
+    assert f"Copy formula in cell F{value}." in lines
+
+
+def test_a_level_count_far_below_zero_writes_no_step(tmp_path):
+    run = run_piped(tmp_path, dialogue("1", ["a", "-99999999999999999999", "d", "2", "f"]))
+    assert run.status == 0, run.errors
+    lines = run.report_lines("swr_subtotal.htm")
+    assert "The number of columns in the group for sort = -2147483648" in lines
+    assert len(lines) == FRAME_LINES + 15 + 2
+
+
+# ---------------------------------------------------------- every byte value
+
+EVERY_BYTE = bytes(b for b in range(1, 256) if b != 10)  # a line feed ends the line
+QUOTED_EVERY_BYTE = b'"' + EVERY_BYTE.replace(b'"', b"") + b'"'
+
+
+def upper(data: bytes) -> bytes:
+    return bytes(b - 32 if 97 <= b <= 122 else b for b in data)
+
+
+@pytest.mark.parametrize(
+    "menu_key, answers, echo",
+    [
+        pytest.param("1", [QUOTED_EVERY_BYTE, EVERY_BYTE, EVERY_BYTE, EVERY_BYTE, EVERY_BYTE[::-1]],
+                     b"Column name                  for start sort = " + upper(QUOTED_EVERY_BYTE[1:-1]),
+                     id="subtotal"),
+        pytest.param("2", [QUOTED_EVERY_BYTE, EVERY_BYTE, EVERY_BYTE, EVERY_BYTE[::-1]],
+                     b"Column name for creating group = " + upper(QUOTED_EVERY_BYTE[1:-1]), id="sumif_01"),
+        pytest.param("3", [EVERY_BYTE[::-1], QUOTED_EVERY_BYTE, EVERY_BYTE, EVERY_BYTE],
+                     b"Column name      with data        = " + upper(QUOTED_EVERY_BYTE[1:-1]),
+                     id="sumif_02"),
+    ],
+)
+def test_every_byte_value_in_the_answers_keeps_the_report_whole(tmp_path, menu_key, answers, echo):
+    typed = b"".join(line + b"\n" for line in [b"1", b"1", menu_key.encode(), *answers, EVERY_BYTE])
+    run = run_piped(tmp_path, typed)
+    assert run.status == 0, run.errors
+    no_sanitizer_report(run)
+    report = run.report(REPORTS[menu_key])
+    assert report.endswith(b"\r\n</body>\r\n</html>\r\n")
+    assert report.count(b"\n") == report.count(b"\r\n"), "every line feed follows a carriage return"
+    body = {"1": 15 + 2, "2": 111, "3": 197}[menu_key]  # the level count reads as 0
+    assert report.count(b"\r\n") == FRAME_LINES + body
+    assert b"\r\n" + echo + b"\r\n" in report, "the answer reaches the report byte for byte, upper-cased"
+
+
+# ----------------------------------------------------------- interruptions
+
+def temporary_files(directory: Path) -> list[Path]:
+    return sorted(p for p in directory.iterdir() if p.name.endswith(".tmp"))
+
+
+@pytest.mark.parametrize("interruption", [signal.SIGTERM, signal.SIGINT, signal.SIGHUP])
+def test_an_interruption_while_the_report_is_written_leaves_the_earlier_report(tmp_path, interruption):
+    earlier = run_piped(tmp_path, dialogue("1", ["a", "1", "d", "2", "f"])).report("swr_subtotal.htm")
+    # 100000 levels: the report would grow to tens of gigabytes.
+    process = start(tmp_path, stdin=subprocess.PIPE, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    process.stdin.write(_input_bytes(dialogue("1", ["a", "100000", "d", "2", "f"])))
+    process.stdin.close()
+    deadline = time.monotonic() + RUN_TIMEOUT
+    while not any(p.stat().st_size > 256 * 1024 for p in temporary_files(tmp_path)):
+        assert process.poll() is None, "the program ended before it wrote much"
+        assert time.monotonic() < deadline, "the report was not being written"
+        time.sleep(0.01)
+    process.send_signal(interruption)
+    try:
+        process.wait(timeout=30)
+    finally:
+        process.kill()
+    errors = process.stderr.read().decode("latin-1")
+    assert process.returncode == -interruption, errors
+    assert temporary_files(tmp_path) == []
+    assert (tmp_path / "swr_subtotal.htm").read_bytes() == earlier
+
+
+# -------------------------------------------------------------- full disk
+
+def ignore_file_size_limit_signal_and_limit(limit: int):
+    def prepare() -> None:
+        signal.signal(signal.SIGXFSZ, signal.SIG_IGN)  # writes past the limit fail with EFBIG
+        resource.setrlimit(resource.RLIMIT_FSIZE, (limit, limit))
+    return prepare
+
+
+@pytest.fixture(params=["small tmpfs", "file size limit"])
+def small_disk(request, tmp_path):
+    """A directory that holds about 256 KiB, and what the program needs to
+    run in it: a small tmpfs where the machine lets the test mount one, else
+    a file size limit on the program."""
+    limit = 256 * 1024
+    directory = tmp_path / "disk"
+    directory.mkdir()
+    if request.param == "file size limit":
+        yield directory, ignore_file_size_limit_signal_and_limit(limit)
+        return
+    mounted = subprocess.run(["mount", "-t", "tmpfs", "-o", f"size={limit}", "tmpfs", str(directory)],
+                             capture_output=True, check=False)
+    if mounted.returncode != 0:
+        pytest.skip(f"cannot mount a tmpfs here: {mounted.stderr.decode().strip()}")
+    try:
+        yield directory, None
+    finally:
+        subprocess.run(["umount", "-l", str(directory)], check=False)
+
+
+def test_a_report_that_fills_the_disk_is_reported_and_not_left_in_part(tmp_path, small_disk):
+    directory, prepare = small_disk
+    programs = tmp_path / "programs"
+    (directory / "listed.exe").touch()  # the find check wants an .exe in the listing
+    earlier = run_piped(directory, dialogue("1", ["a", "1", "d", "2", "f"]), program_dir=programs)
+    assert earlier.status == 0, earlier.errors
+    earlier_report = earlier.report("swr_subtotal.htm")
+    # 300 levels make a report of several megabytes.
+    process = start(directory, programs, stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                    preexec_fn=prepare)
+    run = finish(process, directory, _input_bytes(dialogue("1", ["a", "300", "d", "2", "f"])))
+    no_sanitizer_report(run)
+    assert run.status == 1
+    lines = run.console_lines()
+    failure = [line for line in lines if line.startswith("Error: report file swr_subtotal.htm could not be written: ")]
+    assert len(failure) == 1, run.console
+    assert failure[0].endswith(("No space left on device", "File too large"))
+    assert "Output file = swr_subtotal.htm" in lines, "the opening line was shown"
+    assert lines.count("Output file = swr_subtotal.htm") == 1, "no closing notice"
+    assert lines[-2:] == ["<Any key> to continue and end", ""]
+    assert run.report("swr_subtotal.htm") == earlier_report
+    assert temporary_files(directory) == []
+
+
+# --------------------------------------------------------- standard streams
+
+def close_descriptors(*descriptors: int):
+    def prepare() -> None:
+        for descriptor in descriptors:
+            os.close(descriptor)
+    return prepare
+
+
+def test_closed_standard_input_ends_the_dialogue(tmp_path):
+    process = start(tmp_path, stdout=subprocess.PIPE, stderr=subprocess.PIPE, preexec_fn=close_descriptors(0))
+    run = finish(process, tmp_path)
+    no_sanitizer_report(run)
+    assert run.status == 1
+    assert "input ended before the dialogue was complete" in run.errors
+    assert run.console_lines()[-3:] == ["<1> yes and continue", "<2> no and end", ""]
+
+
+@pytest.mark.parametrize(
+    "closed",
+    [pytest.param((1,), id="stdout"), pytest.param((2,), id="stderr"), pytest.param((1, 2), id="stdout and stderr")],
+)
+@pytest.mark.parametrize("menu_key, answers", [("1", ["b", "2", "d", "3", "f"]), ("2", ["b", "d", "3", "f"])])
+def test_closed_output_streams_leave_the_report_as_it_would_be(tmp_path, closed, menu_key, answers):
+    reference = run_piped(tmp_path / "reference", dialogue(menu_key, answers)).report(REPORTS[menu_key])
+    directory = tmp_path / "closed"
+    directory.mkdir()
+    process = start(directory, stdin=subprocess.PIPE, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                    preexec_fn=close_descriptors(*closed))
+    run = finish(process, directory, _input_bytes(dialogue(menu_key, answers)))
+    assert run.status == 0
+    assert run.report(REPORTS[menu_key]) == reference, "no console output in the report"
+
+
+def test_all_standard_streams_closed(tmp_path):
+    process = start(tmp_path, preexec_fn=close_descriptors(0, 1, 2))
+    assert finish(process, tmp_path).status == 1
+    assert temporary_files(tmp_path) == []
+
+
+def test_a_broken_pipe_on_standard_output_does_not_stop_the_run(tmp_path):
+    reference = run_piped(tmp_path / "reference", dialogue("3", ["b", "d", "3", "f"])).report("swr_sumif_02.htm")
+    directory = tmp_path / "broken"
+    directory.mkdir()
+    reader, writer = os.pipe()
+    os.close(reader)  # nobody will ever read: every write fails with EPIPE
+    try:
+        process = start(directory, stdin=subprocess.PIPE, stdout=writer, stderr=subprocess.PIPE)
+    finally:
+        os.close(writer)
+    run = finish(process, directory, _input_bytes(dialogue("3", ["b", "d", "3", "f"])))
+    no_sanitizer_report(run)
+    assert run.status == 0, "not ended by SIGPIPE"
+    assert run.report("swr_sumif_02.htm") == reference
