@@ -13,7 +13,7 @@ from pathlib import Path
 
 import pytest
 
-from harness import DEFAULT_PROGRAM_NAME, TO_MENU, Run, _input_bytes, dialogue, install_program, run_piped
+from harness import DEFAULT_PROGRAM_NAME, Run, dialogue, install_program, run_piped
 
 MIB = 1 << 20
 TEXT_LIMIT = 4096
@@ -30,6 +30,10 @@ def start(directory: Path, program_dir: Path | None = None, **popen) -> subproce
     home = program_dir or directory
     install_program(home, DEFAULT_PROGRAM_NAME)
     return subprocess.Popen([str(home / DEFAULT_PROGRAM_NAME)], cwd=directory, **popen)
+
+
+def typed(lines: list[str]) -> bytes:
+    return "".join(line + "\n" for line in lines).encode("latin-1")
 
 
 def finish(process: subprocess.Popen, directory: Path, input_bytes: bytes | None = None) -> Run:
@@ -189,7 +193,7 @@ def test_an_interruption_while_the_report_is_written_leaves_the_earlier_report(t
     earlier = run_piped(tmp_path, dialogue("1", ["a", "1", "d", "2", "f"])).report("swr_subtotal.htm")
     # 100000 levels: the report would grow to tens of gigabytes.
     process = start(tmp_path, stdin=subprocess.PIPE, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
-    process.stdin.write(_input_bytes(dialogue("1", ["a", "100000", "d", "2", "f"])))
+    process.stdin.write(typed(dialogue("1", ["a", "100000", "d", "2", "f"])))
     process.stdin.close()
     deadline = time.monotonic() + RUN_TIMEOUT
     while not any(p.stat().st_size > 256 * 1024 for p in temporary_files(tmp_path)):
@@ -247,7 +251,7 @@ def test_a_report_that_fills_the_disk_is_reported_and_not_left_in_part(tmp_path,
     # 300 levels make a report of several megabytes.
     process = start(directory, programs, stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
                     preexec_fn=prepare)
-    run = finish(process, directory, _input_bytes(dialogue("1", ["a", "300", "d", "2", "f"])))
+    run = finish(process, directory, typed(dialogue("1", ["a", "300", "d", "2", "f"])))
     no_sanitizer_report(run)
     assert run.status == 1
     lines = run.console_lines()
@@ -290,7 +294,7 @@ def test_closed_output_streams_leave_the_report_as_it_would_be(tmp_path, closed,
     directory.mkdir()
     process = start(directory, stdin=subprocess.PIPE, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                     preexec_fn=close_descriptors(*closed))
-    run = finish(process, directory, _input_bytes(dialogue(menu_key, answers)))
+    run = finish(process, directory, typed(dialogue(menu_key, answers)))
     assert run.status == 0
     assert run.report(REPORTS[menu_key]) == reference, "no console output in the report"
 
@@ -311,7 +315,7 @@ def test_a_broken_pipe_on_standard_output_does_not_stop_the_run(tmp_path):
         process = start(directory, stdin=subprocess.PIPE, stdout=writer, stderr=subprocess.PIPE)
     finally:
         os.close(writer)
-    run = finish(process, directory, _input_bytes(dialogue("3", ["b", "d", "3", "f"])))
+    run = finish(process, directory, typed(dialogue("3", ["b", "d", "3", "f"])))
     no_sanitizer_report(run)
     assert run.status == 0, "not ended by SIGPIPE"
     assert run.report("swr_sumif_02.htm") == reference
