@@ -170,8 +170,8 @@ def upper(data: bytes) -> bytes:
     ],
 )
 def test_every_byte_value_in_the_answers_keeps_the_report_whole(tmp_path, menu_key, answers, echo):
-    typed = b"".join(line + b"\n" for line in [b"1", b"1", menu_key.encode(), *answers, EVERY_BYTE])
-    run = run_piped(tmp_path, typed)
+    keyboard = b"".join(line + b"\n" for line in [b"1", b"1", menu_key.encode(), *answers, EVERY_BYTE])
+    run = run_piped(tmp_path, keyboard)
     assert run.status == 0, run.errors
     no_sanitizer_report(run)
     report = run.report(REPORTS[menu_key])
