@@ -1,0 +1,328 @@
+// Whole runs of the real program as a process, beside the shell commands of
+// its tool checks run alone; and the CPU time a key wait uses while nobody
+// presses a key.
+//
+// The program is the one built beside the benchmarks, or the one named by the
+// environment variable SUMWRIGHT_BINARY.
+
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <sys/ioctl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <initializer_list>
+#include <iterator>
+#include <memory>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+#include "dialogue/check_commands.h"
+#include "dialogue/command_runner.h"
+#include "dialogue/console.h"
+#include "dialogue/key_wait.h"
+#include "dialogue/terminal.h"
+
+namespace sumwright {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+constexpr std::string_view program_name = "www.example.com.exe";
+
+fs::path program_binary() {
+    if (const char* named = std::getenv("SUMWRIGHT_BINARY"); named != nullptr && *named != '\0') {
+        return named;
+    }
+    return SUMWRIGHT_PROGRAM;
+}
+
+// A directory of its own holding a copy of the program under a site name,
+// as a user would run it; removed at the end.
+class ProgramDirectory {
+public:
+    ProgramDirectory() {
+        path_ = fs::temp_directory_path() / ("sumwright_process_bench_" + std::to_string(::getpid()));
+        fs::create_directories(path_);
+        fs::copy_file(program_binary(), program(), fs::copy_options::overwrite_existing);
+    }
+    ProgramDirectory(const ProgramDirectory&) = delete;
+    ProgramDirectory& operator=(const ProgramDirectory&) = delete;
+    ProgramDirectory(ProgramDirectory&&) = delete;
+    ProgramDirectory& operator=(ProgramDirectory&&) = delete;
+    ~ProgramDirectory() {
+        std::error_code ignored;
+        fs::remove_all(path_, ignored);
+    }
+    [[nodiscard]] const fs::path& path() const { return path_; }
+    [[nodiscard]] fs::path program() const { return path_ / program_name; }
+
+private:
+    fs::path path_;
+};
+
+ProgramDirectory& program_directory() {
+    static ProgramDirectory directory;
+    return directory;
+}
+
+// Starts the program in its directory with `input` on a pipe as standard
+// input and its output thrown away; gives its exit status, or -1.
+int run_program_with(const std::string& input) {
+    const ProgramDirectory& directory = program_directory();
+    const std::string program = directory.program().string();
+    int input_pipe[2];
+    if (::pipe(input_pipe) != 0) {
+        return -1;
+    }
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const int null_device = ::open("/dev/null", O_WRONLY);
+        ::dup2(input_pipe[0], STDIN_FILENO);
+        ::dup2(null_device, STDOUT_FILENO);
+        ::dup2(null_device, STDERR_FILENO);
+        ::close(input_pipe[0]);
+        ::close(input_pipe[1]);
+        if (::chdir(directory.path().c_str()) != 0) {
+            ::_exit(127);
+        }
+        char* const arguments[] = {const_cast<char*>("./www.example.com.exe"), nullptr};
+        ::execv(program.c_str(), arguments);
+        ::_exit(127);
+    }
+    ::close(input_pipe[0]);
+    // The whole dialogue fits in the pipe, so this never waits on the child.
+    const ssize_t written = ::write(input_pipe[1], input.data(), input.size());
+    ::close(input_pipe[1]);
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child || written != static_cast<ssize_t>(input.size())) {
+        return -1;
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// CPU time (user and system) of the ended children so far, in seconds: the
+// program, and the shell commands it started.
+double children_cpu_seconds() {
+    rusage usage{};
+    ::getrusage(RUSAGE_CHILDREN, &usage);
+    const auto seconds = [](const timeval& time) { return static_cast<double>(time.tv_sec) + time.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+void count_children_cpu(benchmark::State& state, double cpu_before) {
+    state.counters["children_cpu_ms"] =
+        benchmark::Counter((children_cpu_seconds() - cpu_before) * 1000, benchmark::Counter::kAvgIterations);
+}
+
+std::string typed(std::initializer_list<std::string_view> lines) {
+    std::string input;
+    for (const auto line : lines) {
+        input.append(line).push_back('\n');
+    }
+    return input;
+}
+
+// Terms, directory warning, menu key, the answers, the final key.
+void BM_WholeRun(benchmark::State& state, const std::string& input) {
+    const double cpu_before = children_cpu_seconds();
+    for (auto _ : state) {
+        if (run_program_with(input) != 0) {
+            state.SkipWithError("the program did not end with status 0");
+            return;
+        }
+    }
+    count_children_cpu(state, cpu_before);
+}
+BENCHMARK_CAPTURE(BM_WholeRun, subtotal_N2, typed({"1", "1", "1", "A", "2", "D", "2", "F", "x"}))
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(BM_WholeRun, subtotal_N234, typed({"1", "1", "1", "A", "234", "D", "2", "A", "x"}))
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(BM_WholeRun, sumif_01, typed({"1", "1", "2", "B", "D", "2", "F", "x"}))
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(BM_WholeRun, sumif_02, typed({"1", "1", "3", "B", "D", "2", "F", "x"}))
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// A run that ends at the terms: start, banner and exit, no checks.
+BENCHMARK_CAPTURE(BM_WholeRun, terms_declined, typed({"2"}))->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The shell commands of the tool checks, in the order the program runs them,
+// through the same command runner, in the same directory.
+void BM_CheckCommandsAlone(benchmark::State& state) {
+    const fs::path before = fs::current_path();
+    fs::current_path(program_directory().path());
+    const CheckCommands& commands = check_commands();
+    SystemCommandRunner shell;
+    const double cpu_before = children_cpu_seconds();
+    for (auto _ : state) {
+        shell.run(std::string(commands.listing_a));
+        shell.run(std::string(commands.listing_a));
+        shell.run(std::string(commands.sort));
+        shell.run(std::string(commands.listing_b));
+        shell.run(std::string(commands.find));
+    }
+    count_children_cpu(state, cpu_before);
+    fs::current_path(before);
+}
+BENCHMARK(BM_CheckCommandsAlone)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// ---------------------------------------------------------------- key wait
+
+// CPU time of the whole process so far, in seconds.
+double process_cpu_seconds() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    const auto seconds = [](const timeval& time) { return static_cast<double>(time.tv_sec) + time.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+// The program's console with the output dropped: keys come from the
+// terminal on standard input through the real single-key mode.
+class SilentTerminalConsole final : public Console {
+public:
+    void write_text(std::string_view /*text*/) override {}
+    void write_line(std::string_view /*text*/) override {}
+    [[nodiscard]] bool is_interactive() const override { return true; }
+    std::unique_ptr<KeySession> begin_key_session() override { return std::make_unique<terminal::SingleKeyMode>(); }
+    std::optional<std::string> read_line() override { return std::nullopt; }
+    void flush() override {}
+    void write_error_line(std::string_view /*text*/) override {}
+};
+
+// A key wait on a real pseudo-terminal that gets its key after 2 seconds.
+// The CPU column is the waiting thread's CPU time; process_cpu_ms counts the
+// whole process, the thread that presses the key included.
+void BM_KeyWaitOfTwoSeconds(benchmark::State& state) {
+    int master = -1;
+    int slave = -1;
+    if (::openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) {
+        state.SkipWithError("no pseudo-terminal");
+        return;
+    }
+    const int saved_input = ::dup(STDIN_FILENO);
+    ::dup2(slave, STDIN_FILENO);
+    SilentTerminalConsole console;
+    double process_cpu = 0;
+    for (auto _ : state) {
+        const double cpu_before = process_cpu_seconds();
+        std::thread presser([master] {
+            std::this_thread::sleep_for(2s);
+            static_cast<void>(::write(master, "1", 1));
+        });
+        benchmark::DoNotOptimize(wait_for_key(console, {"<1> yes and continue"}, {"1"}));
+        presser.join();
+        process_cpu += process_cpu_seconds() - cpu_before;
+    }
+    ::dup2(saved_input, STDIN_FILENO);
+    ::close(saved_input);
+    ::close(slave);
+    ::close(master);
+    state.counters["process_cpu_ms"] = benchmark::Counter(process_cpu * 1000, benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(BM_KeyWaitOfTwoSeconds)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// CPU time (user and system) a process has used, in nanoseconds; from the
+// scheduler's account where the kernel keeps one, else in clock ticks.
+std::optional<double> process_cpu_ns(pid_t pid) {
+    std::ifstream schedstat("/proc/" + std::to_string(pid) + "/schedstat");
+    double run_ns = 0;
+    if (schedstat >> run_ns) {
+        return run_ns;
+    }
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    const auto end_of_name = text.rfind(')');
+    if (end_of_name == std::string::npos) {
+        return std::nullopt;
+    }
+    std::istringstream fields(text.substr(end_of_name + 2));
+    std::vector<std::string> values((std::istream_iterator<std::string>(fields)), std::istream_iterator<std::string>());
+    if (values.size() < 13) {
+        return std::nullopt;
+    }
+    const double ticks = std::stod(values[11]) + std::stod(values[12]);
+    return ticks * 1e9 / static_cast<double>(::sysconf(_SC_CLK_TCK));
+}
+
+// Reads the terminal until `text` has appeared; false after 20 seconds.
+bool read_until(int master, std::string_view text) {
+    std::string output;
+    const auto deadline = std::chrono::steady_clock::now() + 20s;
+    while (output.find(text) == std::string::npos) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        pollfd descriptor{master, POLLIN, 0};
+        if (::poll(&descriptor, 1, 100) > 0) {
+            char buffer[4096];
+            const ssize_t count = ::read(master, buffer, sizeof buffer);
+            if (count <= 0) {
+                return false;
+            }
+            output.append(buffer, static_cast<std::size_t>(count));
+        }
+    }
+    return true;
+}
+
+// The real program on a pseudo-terminal, left in its terms wait for 2
+// seconds: wait_cpu_ms is the CPU time it used meanwhile.
+void BM_ProgramIdleInKeyWait(benchmark::State& state) {
+    const ProgramDirectory& directory = program_directory();
+    const std::string program = directory.program().string();
+    double cpu_ns = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        int master = -1;
+        const pid_t child = ::forkpty(&master, nullptr, nullptr, nullptr);
+        if (child == 0) {
+            if (::chdir(directory.path().c_str()) != 0) {
+                ::_exit(127);
+            }
+            char* const arguments[] = {const_cast<char*>("./www.example.com.exe"), nullptr};
+            ::execv(program.c_str(), arguments);
+            ::_exit(127);
+        }
+        if (child < 0 || !read_until(master, "<2> no and end")) {
+            state.SkipWithError("the program did not reach its terms wait");
+            return;
+        }
+        state.ResumeTiming();
+        const auto before = process_cpu_ns(child);
+        std::this_thread::sleep_for(2s);
+        const auto after = process_cpu_ns(child);
+        state.PauseTiming();
+        static_cast<void>(::write(master, "2", 1));
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ::close(master);
+        state.ResumeTiming();
+        if (!before || !after) {
+            state.SkipWithError("the program's CPU time cannot be read");
+            return;
+        }
+        cpu_ns += *after - *before;
+    }
+    state.counters["wait_cpu_ms"] = benchmark::Counter(cpu_ns / 1e6, benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(BM_ProgramIdleInKeyWait)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+}  // namespace sumwright
