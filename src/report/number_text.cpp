@@ -4,6 +4,12 @@ namespace sumwright {
 
 std::string number_text(std::int64_t value) { return std::to_string(value); }
 
-std::string number_field(std::int64_t value) { return value < 0 ? std::to_string(value) : " " + std::to_string(value); }
+std::string number_field(std::int64_t value) {
+    // Built by appending: gcc 12 at -O3 takes " " + text for an overlapping
+    // copy and warns.
+    std::string field(value < 0 ? "" : " ");
+    field.append(std::to_string(value));
+    return field;
+}
 
 }  // namespace sumwright
