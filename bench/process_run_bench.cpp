@@ -114,14 +114,19 @@ int run_program_with(const std::string& input) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-// CPU time (user and system) of the ended children so far, in seconds: the
-// program, and the shell commands it started.
-double children_cpu_seconds() {
+// CPU time (user and system) in seconds of this process (RUSAGE_SELF) or of
+// its ended children (RUSAGE_CHILDREN: the program, and the shell commands
+// it started).
+double cpu_seconds(int who) {
     rusage usage{};
-    ::getrusage(RUSAGE_CHILDREN, &usage);
-    const auto seconds = [](const timeval& time) { return static_cast<double>(time.tv_sec) + time.tv_usec / 1e6; };
+    ::getrusage(who, &usage);
+    const auto seconds = [](const timeval& time) {
+        return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_usec) / 1e6;
+    };
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
+
+double children_cpu_seconds() { return cpu_seconds(RUSAGE_CHILDREN); }
 
 void count_children_cpu(benchmark::State& state, double cpu_before) {
     state.counters["children_cpu_ms"] =
@@ -185,14 +190,6 @@ BENCHMARK(BM_CheckCommandsAlone)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // ---------------------------------------------------------------- key wait
 
-// CPU time of the whole process so far, in seconds.
-double process_cpu_seconds() {
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    const auto seconds = [](const timeval& time) { return static_cast<double>(time.tv_sec) + time.tv_usec / 1e6; };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
 // The program's console with the output dropped: keys come from the
 // terminal on standard input through the real single-key mode.
 class SilentTerminalConsole final : public Console {
@@ -221,14 +218,14 @@ void BM_KeyWaitOfTwoSeconds(benchmark::State& state) {
     SilentTerminalConsole console;
     double process_cpu = 0;
     for (auto _ : state) {
-        const double cpu_before = process_cpu_seconds();
+        const double cpu_before = cpu_seconds(RUSAGE_SELF);
         std::thread presser([master] {
             std::this_thread::sleep_for(2s);
             static_cast<void>(::write(master, "1", 1));
         });
         benchmark::DoNotOptimize(wait_for_key(console, {"<1> yes and continue"}, {"1"}));
         presser.join();
-        process_cpu += process_cpu_seconds() - cpu_before;
+        process_cpu += cpu_seconds(RUSAGE_SELF) - cpu_before;
     }
     ::dup2(saved_input, STDIN_FILENO);
     ::close(saved_input);
