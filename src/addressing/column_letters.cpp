@@ -63,7 +63,7 @@ std::string number_to_column(std::int32_t number) {
         quotient -= 1;
     }
     if (quotient < 1) {
-        return std::string(1, character_of(remainder + letter_base));
+        return {character_of(remainder + letter_base)};
     }
     if (remainder > 0) {
         return {character_of(quotient + letter_base), character_of(remainder + letter_base)};
