@@ -13,6 +13,11 @@ void install_handlers();
 // async-signal-safe.
 void set_terminal_restorer(void (*restore)());
 
+// What to run when the process is continued after it was suspended (Ctrl-Z)
+// while the terminal was in the program's own mode; nullptr for nothing.
+// Async-signal-safe, like the restorer.
+void set_terminal_resumer(void (*resume)());
+
 // The path of a file to remove if the process is interrupted; nullptr clears
 // it. The path is copied.
 void set_file_to_remove(const char* path);

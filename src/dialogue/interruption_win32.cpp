@@ -29,6 +29,9 @@ void install_handlers() { SetConsoleCtrlHandler(clean_up, TRUE); }
 
 void set_terminal_restorer(void (*restore)()) { terminal_restorer.store(restore); }
 
+// A console program is not suspended by the console; nothing to resume.
+void set_terminal_resumer(void (* /*resume*/)()) {}
+
 void set_file_to_remove(const char* path) {
     file_to_remove_set.store(false);
     if (path == nullptr || std::strlen(path) >= file_to_remove.size()) {

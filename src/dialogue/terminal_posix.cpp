@@ -18,11 +18,18 @@ constexpr int sequence_gap_ms = 50;
 constexpr char extended_prefix = '\xFF';
 
 struct termios saved_settings {};
+struct termios single_key_settings {};
 bool settings_saved = false;
 
 void restore_settings() {
     if (settings_saved) {
         tcsetattr(input_fd, TCSANOW, &saved_settings);
+    }
+}
+
+void reapply_single_key_settings() {
+    if (settings_saved) {
+        tcsetattr(input_fd, TCSANOW, &single_key_settings);
     }
 }
 
@@ -166,17 +173,19 @@ SingleKeyMode::SingleKeyMode() {
     if (tcgetattr(input_fd, &saved_settings) != 0) {
         return;
     }
+    single_key_settings = saved_settings;
+    single_key_settings.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
+    single_key_settings.c_cc[VMIN] = 1;
+    single_key_settings.c_cc[VTIME] = 0;
     settings_saved = true;
     interruption::set_terminal_restorer(restore_settings);
-    struct termios single_key = saved_settings;
-    single_key.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
-    single_key.c_cc[VMIN] = 1;
-    single_key.c_cc[VTIME] = 0;
+    interruption::set_terminal_resumer(reapply_single_key_settings);
     // TCSANOW, not TCSAFLUSH: keys typed ahead stay in the input.
-    tcsetattr(input_fd, TCSANOW, &single_key);
+    tcsetattr(input_fd, TCSANOW, &single_key_settings);
 }
 
 SingleKeyMode::~SingleKeyMode() {
+    interruption::set_terminal_resumer(nullptr);
     restore_settings();
     interruption::set_terminal_restorer(nullptr);
     settings_saved = false;
