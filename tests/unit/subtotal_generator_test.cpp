@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "golden_report.h"
+
 namespace sumwright {
 namespace {
 
@@ -23,76 +25,7 @@ constexpr std::size_t marker_block_lines = 10;
 constexpr std::size_t label_block_lines = 11;
 constexpr std::size_t sum_block_lines = 12;
 
-const std::string rule = "--------------------";
-const std::string then_copy = "Then copy formula from these cell by the end of the table.";
-
-// The block layouts, from the first worked example below.
-Lines marker_block(int step, const std::string& formula, const std::string& target) {
-    return {"<br>",
-            rule,
-            "<br>",
-            "step = " + std::to_string(step) + "<br>",
-            formula,
-            "<br>",
-            "Copy formula in cell " + target + ".",
-            "<br>",
-            then_copy,
-            "<br>"};
-}
-Lines label_block(int step, const std::string& formula, const std::string& target) {
-    return {"<br>", rule,      "<br>", "step = " + std::to_string(step),
-            "<br>", formula,   "<br>", "Copy formula in cell " + target + ".",
-            "<br>", then_copy, "<br>"};
-}
-Lines sum_block(int step, const std::string& formula, const std::string& target) {
-    Lines block = label_block(step, formula, target);
-    block.emplace_back("<br>");
-    return block;
-}
-
 void append(Lines& lines, const Lines& more) { lines.insert(lines.end(), more.begin(), more.end()); }
-
-struct StepLine {
-    std::string formula;
-    std::string target;
-};
-
-// Body lines of N levels from their echo and the 3N formulas with targets.
-Lines assemble_body(const Lines& echo, const std::vector<StepLine>& steps) {
-    Lines lines = echo;
-    const int levels = static_cast<int>(steps.size() / 3);
-    for (int s = 1; s <= 3 * levels; ++s) {
-        const StepLine& step = steps[static_cast<std::size_t>(s - 1)];
-        if (s <= levels) {
-            append(lines, marker_block(s, step.formula, step.target));
-        } else if ((s - levels) % 2 == 1) {
-            append(lines, label_block(s, step.formula, step.target));
-        } else {
-            append(lines, sum_block(s, step.formula, step.target));
-        }
-    }
-    append(lines, {"<br>", "<br>"});
-    return lines;
-}
-
-Lines echo_of(const std::string& s, const std::string& n, const std::string& d, const std::string& r,
-              const std::string& f) {
-    return {"<b>Before using formulas, table must be sort on group of columns.</b>",
-            "<br>",
-            "Column name                  for start sort = " + s,
-            "<br>",
-            "The number of columns in the group for sort = " + n,
-            "<br>",
-            "Columns must be arranged in a compact group.",
-            "<br>",
-            "<br>",
-            "Column name with data (subtotal)    = " + d,
-            "<br>",
-            "Row number (start) with data cell   = " + r,
-            "<br>",
-            "Column name with start of free area = " + f,
-            "<br>"};
-}
 
 // The formula lines of a body in order, found as the line after each step line.
 Lines formulas_of(const Lines& body) {
@@ -115,121 +48,6 @@ Lines targets_of(const Lines& body) {
         }
     }
     return targets;
-}
-
-TEST(SubtotalBody, WorkedExample1LineByLine) {
-    const Lines expected = {
-        "<b>Before using formulas, table must be sort on group of columns.</b>",
-        "<br>",
-        "Column name                  for start sort = A",
-        "<br>",
-        "The number of columns in the group for sort =  2",
-        "<br>",
-        "Columns must be arranged in a compact group.",
-        "<br>",
-        "<br>",
-        "Column name with data (subtotal)    = D",
-        "<br>",
-        "Row number (start) with data cell   =  2",
-        "<br>",
-        "Column name with start of free area = F",
-        "<br>",
-        "<br>",
-        "--------------------",
-        "<br>",
-        "step = 1<br>",
-        R"(=IF(A2<>A3;ROW();""))",
-        "<br>",
-        "Copy formula in cell F2.",
-        "<br>",
-        "Then copy formula from these cell by the end of the table.",
-        "<br>",
-        "<br>",
-        "--------------------",
-        "<br>",
-        "step = 2<br>",
-        R"(=IF(OR(B2<>B3;F2<>"");ROW();""))",
-        "<br>",
-        "Copy formula in cell G2.",
-        "<br>",
-        "Then copy formula from these cell by the end of the table.",
-        "<br>",
-        "<br>",
-        "--------------------",
-        "<br>",
-        "step = 3",
-        "<br>",
-        R"(=IF(F2<>"";T("SUBTOTAL_01(A="&A2&", D)=");""))",
-        "<br>",
-        "Copy formula in cell H2.",
-        "<br>",
-        "Then copy formula from these cell by the end of the table.",
-        "<br>",
-        "<br>",
-        "--------------------",
-        "<br>",
-        "step = 4",
-        "<br>",
-        R"(=IF(F2<>"";SUM(INDIRECT("D"&TEXT((MAX(F$2:INDIRECT("F"&TEXT(ROW()-1;"#")))+IF(ROW()>2;1;0));"#")):INDIRECT("D"&TEXT(ROW();"#")));""))",
-        "<br>",
-        "Copy formula in cell I2.",
-        "<br>",
-        "Then copy formula from these cell by the end of the table.",
-        "<br>",
-        "<br>",
-        "<br>",
-        "--------------------",
-        "<br>",
-        "step = 5",
-        "<br>",
-        R"(=IF(G2<>"";T("SUBTOTAL_02(A="&A2&", B="&B2&", D)=");""))",
-        "<br>",
-        "Copy formula in cell J2.",
-        "<br>",
-        "Then copy formula from these cell by the end of the table.",
-        "<br>",
-        "<br>",
-        "--------------------",
-        "<br>",
-        "step = 6",
-        "<br>",
-        R"(=IF(G2<>"";SUM(INDIRECT("D"&TEXT((MAX(G$2:INDIRECT("G"&TEXT(ROW()-1;"#")))+IF(ROW()>2;1;0));"#")):INDIRECT("D"&TEXT(ROW();"#")));""))",
-        "<br>",
-        "Copy formula in cell K2.",
-        "<br>",
-        "Then copy formula from these cell by the end of the table.",
-        "<br>",
-        "<br>",
-        "<br>",
-        "<br>",
-    };
-    EXPECT_EQ(body_of({"A", 2, "D", 2, "F"}), expected);
-}
-
-TEST(SubtotalBody, WorkedExample2LineByLine) {
-    const auto sum = [](const std::string& marker) {
-        return "=IF(" + marker + R"(4<>"";SUM(INDIRECT("G"&TEXT((MAX()" + marker + R"($4:INDIRECT(")" + marker +
-               R"("&TEXT(ROW()-1;"#")))+IF(ROW()>4;1;0));"#")):INDIRECT("G"&TEXT(ROW();"#")));""))";
-    };
-    const Lines expected =
-        assemble_body(echo_of("B", " 3", "G", " 4", "J"),
-                      {
-                          {R"(=IF(B4<>B5;ROW();""))", "J4"},
-                          {R"(=IF(OR(C4<>C5;J4<>"");ROW();""))", "K4"},
-                          {R"(=IF(OR(D4<>D5;J4<>"";K4<>"");ROW();""))", "L4"},
-                          {R"(=IF(J4<>"";T("SUBTOTAL_01(B="&B4&", G)=");""))", "M4"},
-                          {sum("J"), "N4"},
-                          {R"(=IF(K4<>"";T("SUBTOTAL_02(B="&B4&", C="&C4&", G)=");""))", "O4"},
-                          {sum("K"), "P4"},
-                          {R"(=IF(L4<>"";T("SUBTOTAL_03(B="&B4&", C="&C4&", D="&D4&", G)=");""))", "Q4"},
-                          {sum("L"), "R4"},
-                      });
-    ASSERT_EQ(expected.size(), 149U - 31U - 2U) << "the report's 149 lines less frame and end";
-    EXPECT_EQ(body_of({"b", 3, "g", 4, "j"}), expected);
-    EXPECT_EQ(
-        formulas_of(expected)[4],
-        R"(=IF(J4<>"";SUM(INDIRECT("G"&TEXT((MAX(J$4:INDIRECT("J"&TEXT(ROW()-1;"#")))+IF(ROW()>4;1;0));"#")):INDIRECT("G"&TEXT(ROW();"#")));""))")
-        << "the sum formula built above is the worked example's";
 }
 
 TEST(SubtotalBody, OneLevelHasThreeStepsWithoutOr) {
@@ -259,7 +77,11 @@ TEST_P(SubtotalLevelCount, BodyLengthFollowsTheBlockLayout) {
 INSTANTIATE_TEST_SUITE_P(Counts, SubtotalLevelCount, testing::Values(-5, 0, 1, 2, 5, 26));
 
 TEST(SubtotalBody, NoLevelsWriteOnlyTheEchoAndTheClosingLines) {
-    Lines expected = echo_of("A", " 0", "D", " 2", "F");
+    // The echo of worked example 1 but for its level count, and the closing lines.
+    const Lines example = golden_body("subtotal_example_1");
+    ASSERT_GE(example.size(), echo_lines);
+    Lines expected(example.begin(), example.begin() + echo_lines);
+    expected[4] = "The number of columns in the group for sort =  0";
     append(expected, {"<br>", "<br>"});
     EXPECT_EQ(body_of({"A", 0, "D", 2, "F"}), expected);
     expected[4] = "The number of columns in the group for sort = -1";
