@@ -47,10 +47,20 @@ private:
     MemoryLineSink screen_;
 };
 
+// The answers as text, in the order they are asked.
+Lines answers_of(const SubtotalAnswers& answers) {
+    return {answers.start_sort_column, std::to_string(answers.group_column_count), answers.data_column,
+            std::to_string(answers.first_row), answers.free_column};
+}
+Lines answers_of(const SumifAnswers& answers) {
+    return {answers.group_column, answers.data_column, std::to_string(answers.first_row), answers.free_column};
+}
+
 struct QuestionCase {
     const char* name;
-    std::function<void(Console&)> ask;
+    std::function<Lines(Console&)> ask;
     std::deque<std::string> typed;
+    Lines answers;
     Lines screen;  // as a person at a terminal sees it
 };
 
@@ -68,14 +78,8 @@ const std::string pairing_note =
 
 const QuestionCase question_cases[] = {
     {"subtotal",
-     [](Console& console) {
-         const SubtotalAnswers answers = ask_subtotal_questions(console);
-         EXPECT_EQ(answers.start_sort_column, "A");
-         EXPECT_EQ(answers.group_column_count, 2);
-         EXPECT_EQ(answers.data_column, "D");
-         EXPECT_EQ(answers.first_row, 2);
-         EXPECT_EQ(answers.free_column, "F");
-     },
+     [](Console& console) { return answers_of(ask_subtotal_questions(console)); },
+     {"A", "2", "D", "2", "F"},
      {"A", "2", "D", "2", "F"},
      {
          "Before using formulas, table must be sort on group of columns.",
@@ -92,14 +96,9 @@ const QuestionCase question_cases[] = {
          "",
      }},
     {"sumif_01",
-     [](Console& console) {
-         const SumifAnswers answers = ask_sumif_01_questions(console);
-         EXPECT_EQ(answers.group_column, "b ");
-         EXPECT_EQ(answers.data_column, "D");
-         EXPECT_EQ(answers.first_row, -3);
-         EXPECT_EQ(answers.free_column, "f");
-     },
+     [](Console& console) { return answers_of(ask_sumif_01_questions(console)); },
      {"b ", "D,E", "-3", "  f"},
+     {"b ", "D", "-3", "f"},
      {
          "Column name for creating groups = ? b ",
          "",
@@ -111,13 +110,8 @@ const QuestionCase question_cases[] = {
          "Column name (start) with free area = ?   f",
      }},
     {"sumif_02",
-     [](Console& console) {
-         const SumifAnswers answers = ask_sumif_02_questions(console);
-         EXPECT_EQ(answers.group_column, "B");
-         EXPECT_EQ(answers.data_column, "D");
-         EXPECT_EQ(answers.first_row, 2);
-         EXPECT_EQ(answers.free_column, "F");
-     },
+     [](Console& console) { return answers_of(ask_sumif_02_questions(console)); },
+     {"B", "D", "2", "F"},
      {"B", "D", "2", "F"},
      {
          "Column name for creating groups = ? B",
@@ -137,13 +131,13 @@ class GeneratorQuestions : public testing::TestWithParam<QuestionCase> {};
 
 TEST_P(GeneratorQuestions, AtATerminalShowPromptsAndAnswers) {
     TypedConsole console(true, GetParam().typed);
-    GetParam().ask(console);
+    EXPECT_EQ(GetParam().ask(console), GetParam().answers);
     EXPECT_EQ(console.lines(), GetParam().screen);
 }
 
 TEST_P(GeneratorQuestions, FromAPipeLeaveOneLineEndPerPrompt) {
     TypedConsole console(false, GetParam().typed);
-    GetParam().ask(console);
+    EXPECT_EQ(GetParam().ask(console), GetParam().answers);
     EXPECT_EQ(console.lines(), without_prompts(GetParam().screen));
 }
 
