@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -130,6 +131,8 @@ struct Variant {
 
 const Variant variants[] = {{"sumif_01", write_sumif_01_body, 111, 9, R"(=IF(AND(G2=1;F 2<>0);F 2;""))"},
                             {"sumif_02", write_sumif_02_body, 197, 17, R"(=IF(G2=1;F 2;""))"}};
+
+void PrintTo(const Variant& variant, std::ostream* out) { *out << variant.name; }
 
 class SumifVariant : public testing::TestWithParam<Variant> {};
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <ostream>
 #include <string>
 
 #include "generators/subtotal_generator.h"
@@ -45,6 +46,8 @@ const WorkedExample worked_examples[] = {
          write_sumif_02_body(sink, {"c", "e", 10, "ab"}, ";");
      }},
 };
+
+void PrintTo(const WorkedExample& example, std::ostream* out) { *out << example.report; }
 
 class WorkedExampleBody : public testing::TestWithParam<WorkedExample> {};
 
