@@ -12,8 +12,11 @@ constexpr std::int32_t letters_in_alphabet = 26;
 std::int32_t code_of(char c) { return static_cast<unsigned char>(c); }
 
 char character_of(std::int64_t code) {
-    // Codes past the single-byte range wrap around, as a byte would.
-    return static_cast<char>(static_cast<unsigned char>(code & 0xFF));
+    // Codes past the single-byte range stop at its last code. Wrapping
+    // around would give control characters (a line feed among them) inside
+    // formulas and cell names, and break the report's lines.
+    constexpr std::int64_t last_code = 255;
+    return static_cast<char>(static_cast<unsigned char>(std::min(code, last_code)));
 }
 
 std::int32_t saturate(std::int64_t value) {

@@ -19,7 +19,7 @@ std::string normalized_column_name(std::string_view letters);
 std::int32_t column_to_number(std::string_view letters);
 
 // Inverse of column_to_number for 1..702; beyond that the first character runs
-// on past "Z" through the following codes (wrapping at 256), below 1 it is a
+// on past "Z" through the following codes (stopping at 255), below 1 it is a
 // single character of code (n mod 26) + 64.
 std::string number_to_column(std::int32_t number);
 

@@ -47,6 +47,22 @@ TEST(NumberToColumn, OutsideTheColumnRange) {
     EXPECT_EQ(number_to_column(std::numeric_limits<std::int32_t>::min()).size(), 1U);
 }
 
+// Numbers from 4993 on would need a first character past code 255. It once
+// wrapped around to control characters, so a subtotal of some 1750 levels
+// wrote bare line feeds into its report (found by fuzzing).
+TEST(NumberToColumn, NeverGivesAControlCharacter) {
+    EXPECT_EQ(number_to_column(4991), std::string({'\xFF', 'Y'}));
+    EXPECT_EQ(number_to_column(4992), std::string({'\xFF', 'Z'}));
+    EXPECT_EQ(number_to_column(4993), std::string({'\xFF', 'A'}));
+    EXPECT_EQ(number_to_column(202 * 26 + 1), std::string({'\xFF', 'A'}));
+    EXPECT_EQ(number_to_column(std::numeric_limits<std::int32_t>::max()), std::string({'\xFF', 'W'}));
+    for (std::int32_t number = -30; number < 20000; ++number) {
+        for (const char c : number_to_column(number)) {
+            ASSERT_GE(static_cast<unsigned char>(c), 64) << number;
+        }
+    }
+}
+
 TEST(ColumnLetters, RoundTripOverEveryColumn) {
     for (int number = 1; number <= 702; ++number) {
         const std::string letters = number_to_column(number);
