@@ -35,6 +35,18 @@ class ShellInTmux:
                 raise AssertionError(f"{text!r} did not appear:\n{self.screen()}")
             time.sleep(0.1)
 
+    def terminal_settings(self):
+        tty = subprocess.run(["tmux", "display-message", "-p", "-t", self.name, "#{pane_tty}"],
+                             capture_output=True, text=True, check=True).stdout.strip()
+        return subprocess.run(["stty", "-g", "-F", tty], capture_output=True, text=True, check=True).stdout.strip()
+
+    def wait_for_settings(self, differ_from, timeout=10):
+        deadline = time.monotonic() + timeout
+        while self.terminal_settings() == differ_from:
+            if time.monotonic() > deadline:
+                raise AssertionError("the program did not take the terminal back")
+            time.sleep(0.05)
+
     def close(self):
         subprocess.run(["tmux", "kill-session", "-t", self.name], check=False)
 
@@ -50,7 +62,7 @@ def test_suspended_key_wait_gives_the_terminal_back_and_resumes_single_keys(tmp_
         shell.wait_for("Stopped")
         shell.type("stty -g > stopped.txt; fg", "Enter")
         shell.wait_for("fg\n./www.example.com.exe")
-        time.sleep(0.5)
+        shell.wait_for_settings(differ_from=(tmp_path / "before.txt").read_text().strip())
         # No Enter: only a key wait back in single-key mode ends on these.
         shell.type("x2")
         shell.wait_for("fg\n./www.example.com.exe\nREADY>")
