@@ -1,0 +1,48 @@
+#include <array>
+#include <atomic>
+#include <cstring>
+
+#include "dialogue/interruption.h"
+#include "dialogue/interruption_state.h"
+
+namespace sumwright::interruption {
+namespace {
+
+std::atomic<void (*)()> terminal_restorer{nullptr};
+std::atomic<void (*)()> terminal_resumer{nullptr};
+std::array<char, 4096> file_path{};
+std::atomic<bool> file_path_set{false};
+
+}  // namespace
+
+void set_terminal_restorer(void (*restore)()) { terminal_restorer.store(restore); }
+
+void set_terminal_resumer(void (*resume)()) { terminal_resumer.store(resume); }
+
+void set_file_to_remove(const char* path) {
+    file_path_set.store(false);
+    if (path == nullptr || std::strlen(path) >= file_path.size()) {
+        return;
+    }
+    std::strncpy(file_path.data(), path, file_path.size() - 1);
+    file_path_set.store(true);
+}
+
+namespace state {
+
+void restore_terminal() {
+    if (auto* restore = terminal_restorer.load()) {
+        restore();
+    }
+}
+
+void resume_terminal() {
+    if (auto* resume = terminal_resumer.load()) {
+        resume();
+    }
+}
+
+const char* file_to_remove() { return file_path_set.load() ? file_path.data() : nullptr; }
+
+}  // namespace state
+}  // namespace sumwright::interruption

@@ -1,0 +1,12 @@
+#pragma once
+
+// What the platform's interruption handlers act on; set through
+// interruption.h. Every function here is async-signal-safe.
+namespace sumwright::interruption::state {
+
+void restore_terminal();
+void resume_terminal();
+// The unfinished file to remove, or nullptr.
+const char* file_to_remove();
+
+}  // namespace sumwright::interruption::state
