@@ -16,6 +16,10 @@ struct TextCase {
     const char* answer;
 };
 
+void PrintTo(const TextCase& text_case, std::ostream* out) {
+    *out << testing::PrintToString(std::string(text_case.line));
+}
+
 class TextAnswer : public testing::TestWithParam<TextCase> {};
 
 TEST_P(TextAnswer, TakesTheFirstFieldByTheConventions) { EXPECT_EQ(text_answer(GetParam().line), GetParam().answer); }
@@ -42,6 +46,10 @@ struct NumberCase {
     const char* line;
     std::int32_t value;
 };
+
+void PrintTo(const NumberCase& number_case, std::ostream* out) {
+    *out << testing::PrintToString(std::string(number_case.line).substr(0, 40));
+}
 
 class NumberAnswer : public testing::TestWithParam<NumberCase> {};
 

@@ -11,6 +11,10 @@ struct LinkCase {
     const char* link_program_name;
 };
 
+void PrintTo(const LinkCase& link_case, std::ostream* out) {
+    *out << testing::PrintToString(std::string(link_case.argument0));
+}
+
 class DeriveWebLink : public testing::TestWithParam<LinkCase> {};
 
 TEST_P(DeriveWebLink, FromTheProgramName) {
