@@ -96,7 +96,6 @@ def run_piped(
     lines: Iterable[str] | bytes | str | None,
     *,
     program_name: str = DEFAULT_PROGRAM_NAME,
-    argv0: str | None = None,
     env: dict[str, str] | None = None,
     command_prefix: Sequence[str] = (),
     binary: Path | None = None,
@@ -116,8 +115,6 @@ def run_piped(
     program = f"./{program_name}" if program_dir is None else str(home / program_name)
     command = [*command_prefix, program]
     executable = None if command_prefix else str(home / program_name)
-    if argv0 is not None and not command_prefix:
-        command[0] = argv0
     completed = subprocess.run(
         command,
         executable=executable,
