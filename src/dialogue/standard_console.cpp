@@ -54,12 +54,21 @@ void StandardConsole::write_line(std::string_view text) {
 
 std::unique_ptr<KeySession> StandardConsole::begin_key_session() {
     if (interactive_) {
+        after_key_wait_ = true;
         return std::make_unique<terminal::SingleKeyMode>();
     }
     return std::make_unique<LineKeySession>(input_);
 }
 
-std::optional<std::string> StandardConsole::read_line() { return input_.next_line(); }
+std::optional<std::string> StandardConsole::read_line() {
+    // Keys pressed during a key wait and not taken by it are not part of the
+    // answer: the answer is what is typed once the prompt is shown.
+    if (after_key_wait_) {
+        terminal::discard_pending_input();
+        after_key_wait_ = false;
+    }
+    return input_.next_line();
+}
 
 void StandardConsole::flush() { std::fflush(stdout); }
 

@@ -27,6 +27,8 @@ public:
 
 private:
     bool interactive_;
+    // The last thing read from the console was a key wait's key.
+    bool after_key_wait_ = false;
     LineInput input_;
 };
 

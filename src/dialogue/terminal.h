@@ -13,6 +13,10 @@ bool standard_input_is_interactive();
 // Blocking read from standard input; 0 at its end (or on an error).
 std::size_t read_standard_input(char* buffer, std::size_t size);
 
+// Drops whatever the interactive console holds that has not been read yet:
+// keys pressed during a key wait that the wait did not take.
+void discard_pending_input();
+
 // While alive, the interactive console delivers single keys without echo and
 // without Enter; signal keys (Ctrl-C) keep working and type-ahead is kept. The
 // terminal's settings are given back when it ends, and also if the process is

@@ -169,6 +169,8 @@ std::size_t read_standard_input(char* buffer, std::size_t size) {
     }
 }
 
+void discard_pending_input() { tcflush(input_fd, TCIFLUSH); }
+
 SingleKeyMode::SingleKeyMode() {
     if (tcgetattr(input_fd, &saved_settings) != 0) {
         return;

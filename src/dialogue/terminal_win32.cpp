@@ -31,6 +31,8 @@ std::size_t read_standard_input(char* buffer, std::size_t size) {
     return count;
 }
 
+void discard_pending_input() { FlushConsoleInputBuffer(GetStdHandle(STD_INPUT_HANDLE)); }
+
 SingleKeyMode::SingleKeyMode() = default;
 
 SingleKeyMode::~SingleKeyMode() = default;
