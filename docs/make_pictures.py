@@ -32,6 +32,7 @@ sys.path.insert(0, str(SOURCE_DIR / "tests" / "e2e"))
 
 import browser  # noqa: E402
 import test_spreadsheet as scenarios  # noqa: E402  (the spreadsheet tests' tables and pasting)
+from com.sun.star.awt.FontWeight import BOLD  # noqa: E402
 from com.sun.star.beans import PropertyValue  # noqa: E402
 from com.sun.star.table.CellContentType import FORMULA  # noqa: E402
 from spreadsheet import Calc, Sheet, column_letters  # noqa: E402
@@ -89,8 +90,10 @@ SECTIONS = [
 REPORT_PICTURE = "report_in_browser.png"
 
 
-def sheet_picture(calc: Calc, section: Section, work: Path, pictures: Path) -> scenarios.Report:
-    report = scenarios.produce_report(work / section.picture.removesuffix(".png"), section.menu_key, section.answers)
+def sheet_picture(calc: Calc, section: Section, work: Path, pictures: Path) -> Path:
+    """Makes the section's sheet picture; gives the report it pasted."""
+    run_directory = work / section.picture.removesuffix(".png")
+    report = scenarios.produce_report(run_directory, section.menu_key, section.answers)
     sheet = calc.new_sheet()
     try:
         last_row = section.fill_table(sheet)
@@ -100,7 +103,7 @@ def sheet_picture(calc: Calc, section: Section, work: Path, pictures: Path) -> s
         export_png(sheet, work / section.picture.replace(".png", ".pdf"), pictures / section.picture)
     finally:
         sheet.close()
-    return report
+    return run_directory / scenarios.REPORT[section.menu_key]
 
 
 def export_png(sheet: Sheet, pdf: Path, png: Path) -> None:
@@ -118,7 +121,7 @@ def export_png(sheet: Sheet, pdf: Path, png: Path) -> None:
             cell = sheet.cell(f"{column_letters(column + 1)}{row + 1}")
             if cell.getType() == FORMULA:
                 cell.CellBackColor = FORMULA_BACKGROUND
-    sheet.cell(f"A1:{column_letters(used.EndColumn + 1)}1").CharWeight = 150.0  # bold header row
+    sheet.cell(f"A1:{column_letters(used.EndColumn + 1)}1").CharWeight = BOLD  # the header row
 
     style = sheet.document.StyleFamilies.getByName("PageStyles").getByName(sheet.sheet.PageStyle)
     style.PrintHeaders = True
@@ -251,10 +254,9 @@ def make_pictures(pictures: Path) -> list[Path]:
     pictures.mkdir(parents=True, exist_ok=True)
     with tempfile.TemporaryDirectory(prefix="sumwright_pictures_") as scratch, Calc.running() as calc:
         work = Path(scratch)
-        for section in SECTIONS:
-            sheet_picture(calc, section, work, pictures)
-        report_picture(work / SECTIONS[0].picture.removesuffix(".png") / scenarios.REPORT[SECTIONS[0].menu_key],
-                       pictures)
+        reports = [sheet_picture(calc, section, work, pictures) for section in SECTIONS]
+        # The subtotal report, which the guide's first section pastes.
+        report_picture(reports[0], pictures)
     return [pictures / section.picture for section in SECTIONS] + [pictures / REPORT_PICTURE]
 
 
