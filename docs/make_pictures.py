@@ -206,7 +206,11 @@ document.getElementById("report").addEventListener("load", event => {
   for (let node = walker.nextNode(); node; node = walker.nextNode()) {
     if (node.data.trim()) lines.push(node);
   }
-  const box = node => { const range = page.createRange(); range.selectNodeContents(node); return range.getBoundingClientRect(); };
+  const box = node => {
+    const range = page.createRange();
+    range.selectNodeContents(node);
+    return range.getBoundingClientRect();
+  };
   // From the answers repeated above the first step to the steps.
   const start = lines.findIndex(node => node.data.trim().startsWith(parts[0][0]));
   frame.scrollTo(0, box(lines[start - 1]).top + frame.scrollY - 8);
