@@ -9,6 +9,7 @@ import sys
 from pathlib import Path
 
 import harness
+import test_spreadsheet as scenarios
 
 SOURCE_DIR = Path(__file__).resolve().parents[2]
 DOCS = SOURCE_DIR / "docs"
@@ -37,3 +38,30 @@ def test_script_makes_every_picture_the_guide_shows(tmp_path):
         # A sheet cropped to its used cells, or the report window: never a
         # sliver or an empty page.
         assert 300 <= width <= 1200 and 150 <= height <= 800, f"{name}: {width}x{height}"
+
+
+
+def guide_sample_tables() -> list[list[list[str]]]:
+    """The data rows of the guide's sample tables (the tables whose first
+    column is "row"), as cell texts."""
+    tables: list[list[list[str]]] = []
+    in_table = False
+    for line in (DOCS / "guide.md").read_text(encoding="utf-8").splitlines():
+        cells = [cell.strip() for cell in line.strip().strip("|").split("|")]
+        if line.startswith("| row "):
+            tables.append([])
+            in_table = True
+        elif not line.startswith("|"):
+            in_table = False
+        elif in_table and cells[0].isdigit() and int(cells[0]) > 1:
+            tables[-1].append(cells)
+    return tables
+
+
+def test_guide_shows_the_tables_the_pictures_are_made_of():
+    # The first two group columns of the sorted table (the subtotal's two
+    # levels), then the unsorted table of both SUMIF variants.
+    subtotal = [[str(row), values[0], values[1], f"{amount:g}"]
+                for row, (values, amount) in enumerate(scenarios.SORTED_ROWS, start=2)]
+    sumif = [[str(row), value, f"{amount:g}"] for row, (value, amount) in enumerate(scenarios.UNSORTED_ROWS, start=2)]
+    assert guide_sample_tables() == [subtotal, sumif]
