@@ -82,11 +82,12 @@ def chromium() -> str:
     return path
 
 
-def dump_dom(path: Path) -> str:
-    """The document Chromium builds from the file, serialised."""
+def _run_chromium(arguments: list[str]) -> tuple[int, bytes, bytes]:
+    """Runs headless Chromium with a fresh profile; gives its status, output
+    and error output."""
     with tempfile.TemporaryDirectory(prefix="sumwright_chromium_") as profile:
         process = subprocess.Popen(
-            [chromium(), *CHROMIUM_FLAGS, f"--user-data-dir={profile}", "--dump-dom", Path(path).resolve().as_uri()],
+            [chromium(), *CHROMIUM_FLAGS, f"--user-data-dir={profile}", *arguments],
             stdin=subprocess.DEVNULL,
             stdout=subprocess.PIPE,
             stderr=subprocess.PIPE,
@@ -101,9 +102,32 @@ def dump_dom(path: Path) -> str:
                 with contextlib.suppress(ProcessLookupError):
                     os.killpg(process.pid, signal.SIGKILL)
                 process.wait()
-    if process.returncode != 0 or b"<body" not in output:
-        raise RuntimeError(f"chromium --dump-dom failed ({process.returncode}):\n{errors.decode(errors='replace')}")
+    return process.returncode, output, errors
+
+
+def dump_dom(path: Path) -> str:
+    """The document Chromium builds from the file, serialised."""
+    status, output, errors = _run_chromium(["--dump-dom", Path(path).resolve().as_uri()])
+    if status != 0 or b"<body" not in output:
+        raise RuntimeError(f"chromium --dump-dom failed ({status}):\n{errors.decode(errors='replace')}")
     return output.decode("utf-8")
+
+
+def screenshot(path: Path, picture: Path, width: int, height: int, *, file_access: bool = False) -> None:
+    """A PNG of the page as a window of width x height pixels shows it, taken
+    once its scripts have run. With `file_access` the page's scripts may read
+    the documents of other local files, such as a report in a frame."""
+    arguments = [
+        f"--screenshot={Path(picture).resolve()}",
+        f"--window-size={width},{height}",
+        "--hide-scrollbars",
+        "--virtual-time-budget=5000",
+        *(["--allow-file-access-from-files"] if file_access else []),
+        Path(path).resolve().as_uri(),
+    ]
+    status, _, errors = _run_chromium(arguments)
+    if status != 0 or not Path(picture).is_file():
+        raise RuntimeError(f"chromium --screenshot failed ({status}):\n{errors.decode(errors='replace')}")
 
 
 class _BodyText(html.parser.HTMLParser):

@@ -1,0 +1,67 @@
+"""The user guide's pictures are made by docs/make_pictures.py from real runs
+(the program, Chromium, LibreOffice Calc, pdftoppm). The script has to keep
+working, and every picture the guide shows has to be one it makes."""
+
+import re
+import struct
+import subprocess
+import sys
+from pathlib import Path
+
+import harness
+import test_spreadsheet as scenarios
+
+SOURCE_DIR = Path(__file__).resolve().parents[2]
+DOCS = SOURCE_DIR / "docs"
+PNG_SIGNATURE = b"\x89PNG\r\n\x1a\n"
+
+
+def png_size(data: bytes) -> tuple[int, int]:
+    assert data.startswith(PNG_SIGNATURE) and data[12:16] == b"IHDR", "a PNG file"
+    return struct.unpack(">II", data[16:24])
+
+
+def test_script_makes_every_picture_the_guide_shows(tmp_path):
+    completed = subprocess.run(
+        [sys.executable, str(DOCS / "make_pictures.py"), "--binary", str(harness.binary_path()), "--out",
+         str(tmp_path)],
+        capture_output=True, text=True, timeout=600, check=False,
+    )
+    assert completed.returncode == 0, completed.stderr
+
+    made = sorted(path.name for path in tmp_path.iterdir())
+    shown = sorted(set(re.findall(r"\]\(pictures/([^)\s]+)\)", (DOCS / "guide.md").read_text(encoding="utf-8"))))
+    assert shown == made, "the guide shows exactly the pictures the script makes"
+    assert sorted(path.name for path in (DOCS / "pictures").iterdir()) == made, "and those are committed"
+    for name in made:
+        width, height = png_size((tmp_path / name).read_bytes())
+        # A sheet cropped to its used cells, or the report window: never a
+        # sliver or an empty page.
+        assert 300 <= width <= 1200 and 150 <= height <= 800, f"{name}: {width}x{height}"
+
+
+
+def guide_sample_tables() -> list[list[list[str]]]:
+    """The data rows of the guide's sample tables (the tables whose first
+    column is "row"), as cell texts."""
+    tables: list[list[list[str]]] = []
+    in_table = False
+    for line in (DOCS / "guide.md").read_text(encoding="utf-8").splitlines():
+        cells = [cell.strip() for cell in line.strip().strip("|").split("|")]
+        if line.startswith("| row "):
+            tables.append([])
+            in_table = True
+        elif not line.startswith("|"):
+            in_table = False
+        elif in_table and cells[0].isdigit() and int(cells[0]) > 1:
+            tables[-1].append(cells)
+    return tables
+
+
+def test_guide_shows_the_tables_the_pictures_are_made_of():
+    # The first two group columns of the sorted table (the subtotal's two
+    # levels), then the unsorted table of both SUMIF variants.
+    subtotal = [[str(row), values[0], values[1], f"{amount:g}"]
+                for row, (values, amount) in enumerate(scenarios.SORTED_ROWS, start=2)]
+    sumif = [[str(row), value, f"{amount:g}"] for row, (value, amount) in enumerate(scenarios.UNSORTED_ROWS, start=2)]
+    assert guide_sample_tables() == [subtotal, sumif]
