@@ -1,7 +1,5 @@
 """What the release tests share: where the archives are and what they hold.
-
-CTest passes the dist folder, the version and the time the archives carry
-(see packaging/CMakeLists.txt).
+CTest passes the dist folder and the version (see packaging/CMakeLists.txt).
 """
 
 from __future__ import annotations
