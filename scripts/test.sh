@@ -2,7 +2,7 @@
 # Installs what the tests need (Debian packages, only where missing), builds
 # everything and runs every test: unit, end to end on pipes and terminals,
 # the spreadsheet and browser proofs, the Windows build under Wine, the
-# sanitizer build and short fuzzing runs.
+# release archives, the sanitizer build and short fuzzing runs.
 set -euo pipefail
 
 source_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -30,6 +30,9 @@ fi
 # Everything on this platform, the spreadsheet and browser proofs and the
 # Windows build under Wine.
 cmake --workflow --preset default
+# The release archives in dist/, tested as a user unpacks them, and built a
+# second time to show they are reproducible.
+cmake --workflow --preset release
 # The same suite again with AddressSanitizer and UndefinedBehaviorSanitizer.
 cmake --workflow --preset asan
 # Each fuzz target for a short, bounded time.

@@ -1,0 +1,115 @@
+"""The release archives in dist/ as a user gets them: checksums, contents,
+and the Windows program unpacked, renamed after a site and run under Wine,
+against the Linux program of the other archive."""
+
+from __future__ import annotations
+
+import os
+import re
+import subprocess
+import tarfile
+import xml.etree.ElementTree as ElementTree
+import zipfile
+from datetime import datetime, timezone
+from pathlib import Path
+
+from harness import dialogue, run_piped
+from release import DIST_DIR, LINUX_ARCHIVE, LINUX_FOLDER, VERSION, WINDOWS_ARCHIVE, unpack
+from test_windows_build import WINE, assert_same_console, place_tools, program_errors
+from test_windows_build import wine_env, windows_build  # noqa: F401 (fixtures of the Windows build tests)
+
+# Windows asks for elevation before it starts a program whose name suggests
+# an installer ("setup", "install"), unless the manifest says asInvoker.
+SITE_NAME = "www.setup-site.com.exe"
+RELEASE_TIME = datetime.fromtimestamp(int(os.environ.get("SUMWRIGHT_SOURCE_DATE_EPOCH", "0")), timezone.utc)
+OBJDUMP = "x86_64-w64-mingw32-objdump"
+RT_VERSION, RT_MANIFEST = 16, 24
+WINDOWS_10 = "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"
+
+
+def test_checksums_list_both_archives_and_hold():
+    listed = [line.split("  ", 1)[1] for line in (DIST_DIR / "SHA256SUMS").read_text().splitlines()]
+    assert listed == [LINUX_ARCHIVE, WINDOWS_ARCHIVE]
+    subprocess.run(["sha256sum", "--check", "--strict", "SHA256SUMS"], cwd=DIST_DIR, check=True,
+                   capture_output=True)
+
+
+def test_archives_hold_the_program_and_the_guide_with_the_release_time():
+    with zipfile.ZipFile(DIST_DIR / WINDOWS_ARCHIVE) as archive:
+        entries = archive.infolist()
+        windows_guide = archive.read("README.txt")
+    assert [(entry.filename, entry.external_attr >> 16) for entry in entries] == [
+        ("README.txt", 0o100644), ("sumwright.exe", 0o100755)]
+    # A ZIP keeps times in steps of two seconds.
+    zip_time = RELEASE_TIME.replace(second=RELEASE_TIME.second // 2 * 2)
+    assert {datetime(*entry.date_time, tzinfo=timezone.utc) for entry in entries} == {zip_time}
+
+    with tarfile.open(DIST_DIR / LINUX_ARCHIVE) as archive:
+        members = archive.getmembers()
+        linux_guide = archive.extractfile(f"{LINUX_FOLDER}/README.txt").read()
+    assert [(member.name, member.mode) for member in members] == [
+        (f"{LINUX_FOLDER}/README.txt", 0o644), (f"{LINUX_FOLDER}/sumwright", 0o755)]
+    assert {member.mtime for member in members} == {RELEASE_TIME.timestamp()}
+
+    assert re.search(rb"(?<!\r)\n", windows_guide) is None and windows_guide.endswith(b"\r\n")
+    assert windows_guide.replace(b"\r\n", b"\n") == linux_guide
+    assert linux_guide.startswith(f"Sumwright {VERSION}\n".encode())
+
+
+def _resources(program: Path) -> dict[int, bytes]:
+    """The program's resources by type, read where its resource directory
+    (as objdump shows it) says they are."""
+    headers = subprocess.run([OBJDUMP, "-h", "-p", str(program)], capture_output=True, text=True,
+                             check=True).stdout
+    image_base = int(re.search(r"^ImageBase\s+([0-9a-f]+)", headers, re.M).group(1), 16)
+    section = re.search(r"^\s*\d+ \.rsrc\s+[0-9a-f]+\s+([0-9a-f]+)\s+[0-9a-f]+\s+([0-9a-f]+)", headers, re.M)
+    address, offset = int(section.group(1), 16) - image_base, int(section.group(2), 16)
+    # Each type has one name and one language here, so the leaves follow the types in order.
+    directory = headers[headers.index("The .rsrc Resource Directory section"):]
+    types = [int(found, 16) for found in re.findall(r"^0[0-9a-f]+   Entry: ID: 0x([0-9a-f]+)", directory, re.M)]
+    leaves = re.findall(r"Leaf: Addr: 0x([0-9a-f]+), Size: 0x([0-9a-f]+)", directory)
+    assert len(types) == len(leaves), directory
+    data = program.read_bytes()
+    return {kind: data[int(leaf, 16) - address + offset:][:int(size, 16)]
+            for kind, (leaf, size) in zip(types, leaves)}
+
+
+def test_windows_program_carries_its_version_and_manifest(tmp_path):
+    resources = _resources(unpack(DIST_DIR / WINDOWS_ARCHIVE, tmp_path) / "sumwright.exe")
+    assert sorted(resources) == [RT_VERSION, RT_MANIFEST]
+
+    version = resources[RT_VERSION]
+    fixed = version[version.index(b"\xbd\x04\xef\xfe"):]  # VS_FIXEDFILEINFO
+    numbers = [int(part) for part in VERSION.split(".")]
+    packed = [numbers[0] << 16 | numbers[1], numbers[2] << 16]
+    assert [int.from_bytes(fixed[at:at + 4], "little") for at in range(8, 24, 4)] == packed * 2
+    strings = version.decode("utf-16-le", errors="replace")
+    for name, value in (("ProductName", "Sumwright"), ("FileVersion", VERSION), ("ProductVersion", VERSION),
+                        ("OriginalFilename", "sumwright.exe")):
+        assert re.search(f"{name}\0+{re.escape(value)}\0", strings), name
+    assert re.search("FileDescription\0+Sumwright[^\0]+\0", strings)
+
+    manifest = ElementTree.fromstring(resources[RT_MANIFEST])
+    levels = [element.get("level") for element in manifest.iter("{urn:schemas-microsoft-com:asm.v3}requestedExecutionLevel")]
+    systems = [element.get("Id") for element in manifest.iter("{urn:schemas-microsoft-com:compatibility.v1}supportedOS")]
+    assert levels == ["asInvoker"]
+    assert WINDOWS_10 in systems
+
+
+def test_unpacked_windows_program_renamed_after_a_site_runs_a_whole_dialogue(windows_build, wine_env, tmp_path):
+    windows_dir = unpack(DIST_DIR / WINDOWS_ARCHIVE, tmp_path / "windows")
+    linux_dir = unpack(DIST_DIR / LINUX_ARCHIVE, tmp_path / "linux")
+    (windows_dir / "sumwright.exe").rename(windows_dir / SITE_NAME)
+    (linux_dir / "sumwright").rename(linux_dir / SITE_NAME)
+    place_tools(windows_build, windows_dir)  # Wine has no sort.exe of its own
+    keys = dialogue("3", ["C", "E", "4", "AA"])
+
+    windows = run_piped(windows_dir, keys, program_name=SITE_NAME, command_prefix=WINE, env=wine_env,
+                        install=False, timeout=180)
+    linux = run_piped(linux_dir, keys, program_name=SITE_NAME, install=False)
+
+    assert (windows.status, linux.status) == (0, 0), windows.console
+    assert program_errors(windows) == [] and linux.errors == ""
+    assert windows.report("swr_sumif_02.htm") == linux.report("swr_sumif_02.htm")
+    assert b"http://www.setup-site.com" in linux.report("swr_sumif_02.htm")
+    assert_same_console(windows, linux, SITE_NAME)
