@@ -176,9 +176,6 @@ class Sheet:
         cell.FormulaLocal = formula
         return cell.getFormula()
 
-    def formula(self, name: str) -> str:
-        return self.cell(name).getFormula()
-
     def copy_cell(self, source: str, destinations: list[str]) -> None:
         """Copies one cell to each destination with Calc's own copy, which
         moves relative references as a user's copy and paste does."""
