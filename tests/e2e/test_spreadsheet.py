@@ -274,7 +274,8 @@ def expected_subtotal(content: SheetContent, layout: Layout, last_row: int, case
     for level in range(1, layout.levels + 1):
         start = layout.first_row
         for row in expected.rows:
-            ends[row] = ends[row] or not excel_equal(expected.key(row, level), expected.key(row + 1, level), case_sensitive)
+            key, next_key = expected.key(row, level), expected.key(row + 1, level)
+            ends[row] = ends[row] or not excel_equal(key, next_key, case_sensitive)
             named = "".join(f"{layout.key_column(k)}={excel_text(expected.key(row, k))}, " for k in range(1, level + 1))
             label = f"SUBTOTAL_0{level}({named}{layout.data})="
             total = sum_of(expected.amount(r) for r in range(start, row + 1))
@@ -324,7 +325,8 @@ def expected_sumif_02(content: SheetContent, layout: Layout, last_row: int, case
     base.put(5, selection_row, f"INPUT(1 - {len(groups)})=")
     for number, row in enumerate(groups, start=1):
         list_row = first_list_row + number - 1
-        for offset, value in enumerate([float(number), base.key(row), base.caption(base.key(row)), base.sumif_total(row)]):
+        entry = [float(number), base.key(row), base.caption(base.key(row)), base.sumif_total(row)]
+        for offset, value in enumerate(entry):
             base.put(6 + offset, list_row, value)
     end = first_list_row + len(groups)
     base.put(6, end, float(len(groups) + 1))
