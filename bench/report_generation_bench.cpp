@@ -15,6 +15,7 @@
 #include "generators/subtotal_generator.h"
 #include "generators/sumif_01_generator.h"
 #include "generators/sumif_02_generator.h"
+#include "report/html_text.h"
 #include "report/report_file.h"
 #include "report/report_frame.h"
 
@@ -137,6 +138,24 @@ void BM_SubtotalBodyOnly(benchmark::State& state) {
     state.SetBytesProcessed(bytes * state.iterations());
 }
 BENCHMARK(BM_SubtotalBodyOnly)->Arg(10)->Arg(234)->Arg(1000)->Unit(benchmark::kMillisecond);
+
+// The "&" protection on a line of N formula pieces, each with an "&" before
+// a cell that a browser would not decode and one before a cell it would
+// ("&J2;" and "&GT2"): its time per "&" stays the same however long the line.
+void BM_ProtectCharacterReferences(benchmark::State& state) {
+    std::string line;
+    for (std::int64_t piece = 0; piece < state.range(0); ++piece) {
+        line += R"("<<<  "&J2;""&GT2&")";
+    }
+    for (auto _ : state) {
+        std::string written = protect_character_references(line);
+        benchmark::DoNotOptimize(written);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(line.size()) * state.iterations());
+    state.counters["ampersands"] =
+        benchmark::Counter(static_cast<double>(3 * state.range(0) * state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_ProtectCharacterReferences)->Arg(10)->Arg(1000)->Arg(100000);
 
 // A file of the size of the subtotal report of N levels, to copy.
 std::string source_of_subtotal_size(std::int64_t levels) {

@@ -6,8 +6,10 @@
 #include <cstdint>
 #include <string_view>
 
+#include "addressing/column_letters.h"
 #include "dialogue/prompted_input.h"
 #include "generators/subtotal_generator.h"
+#include "report/number_text.h"
 #include "report_properties.h"
 
 namespace {
@@ -46,6 +48,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t levels =
         answers.group_column_count > 0 ? static_cast<std::size_t>(answers.group_column_count) : 0;
     check_report(report, 15 + (10 + 11 + 12) * levels + 2);
+    // Every level's sum starts its first group at row R: MAX begins with R - 1,
+    // counted in 64 bits, before the level's marker range.
+    const std::string row = number_text(answers.first_row);
+    for (std::int64_t level = 1; level <= answers.group_column_count; ++level) {
+        const std::string marker = upper_cased(column_offset(answers.free_column, level - 1));
+        const std::string start = "TEXT((MAX(" + number_text(std::int64_t{answers.first_row} - 1) + ";" + marker + "$" +
+                                  row + ":INDIRECT(\"" + marker + "\"";
+        FUZZ_CHECK(report.find(start) != std::string::npos, "the first group of every level starts at row R");
+    }
     FUZZ_CHECK(report_of(recased(answers, lower_cased)) == report, "lower-case answers give the same report");
     FUZZ_CHECK(report_of(recased(answers, upper_cased)) == report, "upper-case answers give the same report");
     return 0;

@@ -11,7 +11,7 @@ cd "$source_dir"
 packages=(
     cmake ninja-build g++ clang libclang-rt-14-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    python3 python3-pytest python3-uno libreoffice-calc-nogui chromium poppler-utils
+    python3 python3-pytest python3-uno libreoffice-calc-nogui gnumeric chromium poppler-utils
     g++-mingw-w64-x86-64-posix wine wine64
     tmux procps coreutils grep
 )

@@ -30,7 +30,8 @@ public:
           answers_(answers),
           separator_(separator),
           row_(number_text(answers.first_row)),
-          next_row_(number_text(std::int64_t{answers.first_row} + 1)) {}
+          next_row_(number_text(std::int64_t{answers.first_row} + 1)),
+          row_before_(number_text(std::int64_t{answers.first_row} - 1)) {}
 
     void write() {
         write_echo();
@@ -147,8 +148,13 @@ private:
         const std::string_view data = answers_.data_column;
         formula_.clear();
         append("=if(", marker, row_, "<>", empty_text, separator_);
-        append("sum(indirect(\"", data, "\"&text((max(", marker, "$", row_, ":indirect(\"", marker, "\"&text(row()-1",
-               separator_, "\"#\")))+if(row()>", row_, separator_, "1", separator_, "0))", separator_, "\"#\")):");
+        // A group starts after the previous group end of its level. The first
+        // group has no end above it; MAX starts from R - 1 so that it starts
+        // at row R, not at row 1 with whatever the data column holds above
+        // the table.
+        append("sum(indirect(\"", data, "\"&text((max(", row_before_, separator_, marker, "$", row_, ":indirect(\"",
+               marker, "\"&text(row()-1", separator_, "\"#\")))+if(row()>", row_, separator_, "1", separator_, "0))",
+               separator_, "\"#\")):");
         append("indirect(\"", data, "\"&text(row()", separator_, "\"#\")))", separator_, empty_text, ")");
         write_formula_and_foot(step);
         report_.write_line("<br>");
@@ -162,8 +168,9 @@ private:
     LineSink& report_;
     const SubtotalAnswers& answers_;
     std::string_view separator_;
-    std::string row_;       // Rt
-    std::string next_row_;  // R1t
+    std::string row_;         // Rt
+    std::string next_row_;    // R1t
+    std::string row_before_;  // R - 1
     // The conditions on the outer marker columns that the marker formulas of
     // the inner levels repeat, and the caption of the outer levels that the
     // label formulas repeat: both grow by one level at a time.

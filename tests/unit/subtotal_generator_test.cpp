@@ -57,7 +57,7 @@ TEST(SubtotalBody, OneLevelHasThreeStepsWithoutOr) {
         formulas_of(body),
         (Lines{
             R"(=IF(A2<>A3;ROW();""))", R"(=IF(F2<>"";T("SUBTOTAL_01(A="&A2&", D)=");""))",
-            R"(=IF(F2<>"";SUM(INDIRECT("D"&TEXT((MAX(F$2:INDIRECT("F"&TEXT(ROW()-1;"#")))+IF(ROW()>2;1;0));"#")):INDIRECT("D"&TEXT(ROW();"#")));""))"}));
+            R"(=IF(F2<>"";SUM(INDIRECT("D"&TEXT((MAX(1;F$2:INDIRECT("F"&TEXT(ROW()-1;"#")))+IF(ROW()>2;1;0));"#")):INDIRECT("D"&TEXT(ROW();"#")));""))"}));
     EXPECT_EQ(targets_of(body), (Lines{"F2", "G2", "H2"}));
 }
 
@@ -154,7 +154,7 @@ TEST(SubtotalBody, EmptyDataColumnLeavesItsPiecesEmpty) {
     EXPECT_EQ(formulas[1], R"(=IF(F2<>"";T("SUBTOTAL_01(A="&A2&", )=");""))");
     EXPECT_EQ(
         formulas[2],
-        R"(=IF(F2<>"";SUM(INDIRECT(""&TEXT((MAX(F$2:INDIRECT("F"&TEXT(ROW()-1;"#")))+IF(ROW()>2;1;0));"#")):INDIRECT(""&TEXT(ROW();"#")));""))");
+        R"(=IF(F2<>"";SUM(INDIRECT(""&TEXT((MAX(1;F$2:INDIRECT("F"&TEXT(ROW()-1;"#")))+IF(ROW()>2;1;0));"#")):INDIRECT(""&TEXT(ROW();"#")));""))");
 }
 
 struct RowCase {
@@ -162,6 +162,7 @@ struct RowCase {
     const char* echo;
     const char* first_marker;
     const char* first_target;
+    const char* sum_range;  // R - 1 and the marker range in the sum formula, 64-bit
 };
 
 class SubtotalFirstRow : public testing::TestWithParam<RowCase> {};
@@ -171,21 +172,27 @@ TEST_P(SubtotalFirstRow, RowIsANumberFieldInTheEchoAndNumberTextElsewhere) {
     EXPECT_EQ(body[11], std::string("Row number (start) with data cell   = ") + GetParam().echo);
     EXPECT_EQ(formulas_of(body)[0], GetParam().first_marker);
     EXPECT_EQ(targets_of(body)[0], GetParam().first_target);
+    EXPECT_NE(formulas_of(body)[2].find(GetParam().sum_range), std::string::npos) << formulas_of(body)[2];
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, SubtotalFirstRow,
-                         testing::Values(RowCase{12, " 12", R"(=IF(A12<>A13;ROW();""))", "F12"},
-                                         RowCase{0, " 0", R"(=IF(A0<>A1;ROW();""))", "F0"},
-                                         RowCase{-3, "-3", R"(=IF(A-3<>A-2;ROW();""))", "F-3"},
+                         testing::Values(RowCase{12, " 12", R"(=IF(A12<>A13;ROW();""))", "F12", "(MAX(11;F$12:"},
+                                         RowCase{1, " 1", R"(=IF(A1<>A2;ROW();""))", "F1", "(MAX(0;F$1:"},
+                                         RowCase{0, " 0", R"(=IF(A0<>A1;ROW();""))", "F0", "(MAX(-1;F$0:"},
+                                         RowCase{-3, "-3", R"(=IF(A-3<>A-2;ROW();""))", "F-3", "(MAX(-4;F$-3:"},
                                          RowCase{std::numeric_limits<std::int32_t>::max(), " 2147483647",
-                                                 R"(=IF(A2147483647<>A2147483648;ROW();""))", "F2147483647"}));
+                                                 R"(=IF(A2147483647<>A2147483648;ROW();""))", "F2147483647",
+                                                 "(MAX(2147483646;F$2147483647:"},
+                                         RowCase{std::numeric_limits<std::int32_t>::min(), "-2147483648",
+                                                 R"(=IF(A-2147483648<>A-2147483647;ROW();""))", "F-2147483648",
+                                                 "(MAX(-2147483649;F$-2147483648:"}));
 
 TEST(SubtotalBody, OtherSeparatorGoesBetweenEveryArgument) {
     const Lines formulas = formulas_of(body_of({"A", 2, "D", 2, "F"}, ","));
     EXPECT_EQ(formulas[1], R"(=IF(OR(B2<>B3,F2<>""),ROW(),""))");
     EXPECT_EQ(
         formulas[3],
-        R"(=IF(F2<>"",SUM(INDIRECT("D"&TEXT((MAX(F$2:INDIRECT("F"&TEXT(ROW()-1,"#")))+IF(ROW()>2,1,0)),"#")):INDIRECT("D"&TEXT(ROW(),"#"))),""))");
+        R"(=IF(F2<>"",SUM(INDIRECT("D"&TEXT((MAX(1,F$2:INDIRECT("F"&TEXT(ROW()-1,"#")))+IF(ROW()>2,1,0)),"#")):INDIRECT("D"&TEXT(ROW(),"#"))),""))");
 }
 
 // Stops the body after a number of lines, as a full disk or an interruption
