@@ -4,9 +4,10 @@
 For each kind of summation the program is run on the guide's answers, its
 report is read as Chromium shows it, and the formulas go into a LibreOffice
 Calc sheet holding the sample table exactly as the report's steps say: the
-same tables and the same pasting as the spreadsheet tests. The sheet is then
-exported to PDF by LibreOffice and turned into a PNG by pdftoppm, cropped to
-the used cells. A last picture is the report itself in Chromium, with the
+same tables and the same placing as the spreadsheet tests, and the sheet must
+show the totals those tests work out for it. The sheet is then exported to
+PDF by LibreOffice and turned into a PNG by pdftoppm, cropped to the used
+cells. A last picture is the report itself in Chromium, with the
 parts of a step block named beside it.
 
     /usr/bin/python3 docs/make_pictures.py [--binary build/default/sumwright] [--out docs/pictures]
@@ -25,13 +26,12 @@ import subprocess
 import sys
 import tempfile
 from pathlib import Path
-from typing import Callable
 
 SOURCE_DIR = Path(__file__).resolve().parent.parent
 sys.path.insert(0, str(SOURCE_DIR / "tests" / "e2e"))
 
 import browser  # noqa: E402
-import test_spreadsheet as scenarios  # noqa: E402  (the spreadsheet tests' tables and pasting)
+import test_spreadsheet as scenarios  # noqa: E402  (the spreadsheet tests' tables, placing and totals)
 from com.sun.star.awt.FontWeight import BOLD  # noqa: E402
 from com.sun.star.beans import PropertyValue  # noqa: E402
 from com.sun.star.table.CellContentType import FORMULA  # noqa: E402
@@ -52,54 +52,46 @@ SELECTED_GROUP = 2
 class Section:
     picture: str
     menu_key: str
+    table: scenarios.Table
     answers: list[str]
-    fill_table: Callable[[Sheet], int]  # puts the sample table in, gives its last row
-    list_length: int  # entries of the list of groups the report builds, if any
-    user_input: Callable[[Sheet, scenarios.Report, int], None] = lambda sheet, report, last_row: None
+    headers: dict[str, str]  # the header row, named for the reader
+    # Which of the sheets the tests work out is shown: 0 is the sheet as
+    # pasted; for variant 02, sheet n has group n typed into the selection.
+    variant: int = 0
+
+    @property
+    def key_columns(self) -> int:
+        """The group columns: every header but the amount's."""
+        return len(self.headers) - 1
 
 
-def sorted_table(sheet: Sheet) -> int:
-    scenarios.build_sorted_table(sheet, "A", 2, "C", 2)
-    for name, header in (("A1", "Region"), ("B1", "Code"), ("C1", "Amount")):
-        sheet.put_text(name, header)
-    return 1 + len(scenarios.SORTED_ROWS)
-
-
-def unsorted_table(sheet: Sheet) -> int:
-    return scenarios.build_unsorted_table(sheet, "A", "B", 2)
-
-
-def select_group(sheet: Sheet, report: scenarios.Report, last_row: int) -> None:
-    """Types a group number into the selection cell, as the user does."""
-    cell = f"{report.skip_columns[0]}{last_row + 1}"
-    sheet.put_number(cell, SELECTED_GROUP)
-    sheet.cell(cell).CellBackColor = INPUT_BACKGROUND
-
-
-TOTALS = scenarios.group_totals()
 SECTIONS = [
-    Section("subtotal_sheet.png", scenarios.SUBTOTAL, ["A", "2", "C", "2", "D"], sorted_table, 0),
-    Section(
-        "sumif_01_sheet.png", scenarios.SUMIF_01, ["A", "B", "2", "C"], unsorted_table,
-        sum(1 for total in TOTALS.values() if total != 0),
-    ),
-    Section(
-        "sumif_02_sheet.png", scenarios.SUMIF_02, ["A", "B", "2", "C"], unsorted_table, len(TOTALS), select_group,
-    ),
+    Section("subtotal_sheet.png", scenarios.SUBTOTAL, scenarios.REALISTIC, ["A", "2", "C", "2", "D"],
+            {"A1": "Region", "B1": "Code", "C1": "Amount"}),
+    Section("sumif_01_sheet.png", scenarios.SUMIF_01, scenarios.UNSORTED, ["A", "B", "2", "C"],
+            {"A1": "Group", "B1": "Amount"}),
+    Section("sumif_02_sheet.png", scenarios.SUMIF_02, scenarios.UNSORTED, ["A", "B", "2", "C"],
+            {"A1": "Group", "B1": "Amount"}, variant=SELECTED_GROUP),
 ]
 REPORT_PICTURE = "report_in_browser.png"
 
 
 def sheet_picture(calc: Calc, section: Section, work: Path, pictures: Path) -> Path:
-    """Makes the section's sheet picture; gives the report it pasted."""
+    """Makes the section's sheet picture, once the sheet shows what the
+    spreadsheet tests work out for it; gives the report it pasted."""
     run_directory = work / section.picture.removesuffix(".png")
     report = scenarios.produce_report(run_directory, section.menu_key, section.answers)
-    sheet = calc.new_sheet()
+    content, variants = scenarios.sheets_of(
+        section.menu_key, section.table, section.answers, report, key_columns=section.key_columns
+    )
+    typed, wanted = variants[section.variant]
+    sheet = calc.load(content.with_values({**section.headers, **typed}))
     try:
-        last_row = section.fill_table(sheet)
-        scenarios.paste(sheet, report, last_row, list_length=section.list_length)
-        section.user_input(sheet, report, last_row)
-        sheet.recalculate()
+        differing = scenarios.differences(sheet.values(wanted), wanted)
+        if differing:
+            raise RuntimeError(f"{section.picture}: cells (shown, wanted) {differing}")
+        for cell in typed:
+            sheet.cell(cell).CellBackColor = INPUT_BACKGROUND
         export_png(sheet, work / section.picture.replace(".png", ".pdf"), pictures / section.picture)
     finally:
         sheet.close()

@@ -9,10 +9,13 @@ import sys
 from pathlib import Path
 
 import harness
-import test_spreadsheet as scenarios
 
 SOURCE_DIR = Path(__file__).resolve().parents[2]
 DOCS = SOURCE_DIR / "docs"
+sys.path.insert(0, str(DOCS))
+
+import make_pictures  # noqa: E402
+
 PNG_SIGNATURE = b"\x89PNG\r\n\x1a\n"
 
 
@@ -40,7 +43,6 @@ def test_script_makes_every_picture_the_guide_shows(tmp_path):
         assert 300 <= width <= 1200 and 150 <= height <= 800, f"{name}: {width}x{height}"
 
 
-
 def guide_sample_tables() -> list[list[list[str]]]:
     """The data rows of the guide's sample tables (the tables whose first
     column is "row"), as cell texts."""
@@ -58,10 +60,18 @@ def guide_sample_tables() -> list[list[list[str]]]:
     return tables
 
 
+def cell_text(value) -> str:
+    return "" if value is None else f"{value:g}" if isinstance(value, float) else value
+
+
 def test_guide_shows_the_tables_the_pictures_are_made_of():
-    # The first two group columns of the sorted table (the subtotal's two
-    # levels), then the unsorted table of both SUMIF variants.
-    subtotal = [[str(row), values[0], values[1], f"{amount:g}"]
-                for row, (values, amount) in enumerate(scenarios.SORTED_ROWS, start=2)]
-    sumif = [[str(row), value, f"{amount:g}"] for row, (value, amount) in enumerate(scenarios.UNSORTED_ROWS, start=2)]
-    assert guide_sample_tables() == [subtotal, sumif]
+    # The spreadsheet tests' table of each picture, with as many group columns
+    # as its section uses; both SUMIF variants share one, which the guide
+    # shows once.
+    subtotal, sumif_01, sumif_02 = (
+        [[str(row), *keys[: section.key_columns], cell_text(amount)]
+         for row, (keys, amount) in enumerate(section.table.rows, start=2)]
+        for section in make_pictures.SECTIONS
+    )
+    assert sumif_01 == sumif_02
+    assert guide_sample_tables() == [subtotal, sumif_01]

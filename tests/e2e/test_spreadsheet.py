@@ -154,13 +154,14 @@ def layout_of(menu_key: str, answers: list[str]) -> Layout:
     return Layout(group.upper(), data.upper(), int(first_row), free.upper())
 
 
-def build_table(content: SheetContent, table: Table, layout: Layout) -> int:
-    """Types the table in, under a header row; a table from row 4 on also has
-    a title and a grand total in its data column above it. Gives the last
-    data row."""
-    assert layout.data not in [layout.key_column(level) for level in (1, 2, 3)]
+def build_table(content: SheetContent, table: Table, layout: Layout, key_columns: int = 3) -> int:
+    """Types the table's first `key_columns` key columns and its amounts in,
+    under a header row; a table from row 4 on also has a title and a grand
+    total in its data column above it. Gives the last data row."""
+    levels = range(1, key_columns + 1)
+    assert layout.data not in [layout.key_column(level) for level in levels]
     above = layout.first_row - 1
-    for level in (1, 2, 3):
+    for level in levels:
         content.put(f"{layout.key_column(level)}{above}", f"Key {level}")
     content.put(f"{layout.data}{above}", "Amount")
     if layout.first_row >= 4:
@@ -169,7 +170,7 @@ def build_table(content: SheetContent, table: Table, layout: Layout) -> int:
         content.put(f"{layout.data}{above - 1}", GRAND_TOTAL)
     for offset, (keys, amount) in enumerate(table.rows):
         row = layout.first_row + offset
-        for level, key in enumerate(keys, start=1):
+        for level, key in enumerate(keys[:key_columns], start=1):
             content.put(f"{layout.key_column(level)}{row}", key)
         content.put(f"{layout.data}{row}", amount)
     return layout.first_row + len(table.rows) - 1
@@ -431,12 +432,14 @@ def differences(shown: dict, wanted: dict) -> dict:
     return differing
 
 
-def sheets_of(menu_key: str, table: Table, answers: list[str], report: Report, case_sensitive: bool = False):
+def sheets_of(
+    menu_key: str, table: Table, answers: list[str], report: Report, case_sensitive: bool = False, key_columns: int = 3
+):
     """The sheet with the table and the report's formulas placed as the
     instructions say, and the cells each variant of it must show."""
     layout = layout_of(menu_key, answers)
     content = SheetContent()
-    last_row = build_table(content, table, layout)
+    last_row = build_table(content, table, layout, key_columns)
     keyword = {"case_sensitive": case_sensitive} if case_sensitive else {}
     placement, list_length, variants = EXPECTED[menu_key](content, layout, last_row, **keyword)
     placed = place_report_formulas(content, report.steps, last_row, list_length)
