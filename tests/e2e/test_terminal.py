@@ -2,6 +2,7 @@
 without echo, typed answers with the terminal's own echo, and the terminal's
 settings given back on every way out."""
 
+import os
 import signal
 import time
 
@@ -98,18 +99,31 @@ SIGNAL_KEYS = {"\x03": signal.SIGINT, "\x1c": signal.SIGQUIT}  # Ctrl-C, Ctrl-\\
 
 @pytest.mark.parametrize("interruption", ["\x03", "\x1c", signal.SIGTERM, signal.SIGHUP],
                          ids=["ctrl-c", "ctrl-backslash", "sigterm", "sighup"])
-def test_terminal_settings_are_restored_when_interrupted_in_a_key_wait(terminal, interruption):
-    terminal.expect(TERMS_OPTIONS)
-    time.sleep(0.2)  # the wait has switched the terminal to single keys
-    assert terminal.stty() != terminal.settings_before
-    if interruption in SIGNAL_KEYS:
-        terminal.send(interruption)
-        expected = -SIGNAL_KEYS[interruption]
-    else:
-        terminal.signal(interruption)
-        expected = -interruption
-    assert terminal.wait() == expected
-    assert terminal.stty() == terminal.settings_before
+@pytest.mark.parametrize("moment", ["key wait", "check command"])
+def test_an_interruption_ends_the_program_and_restores_the_terminal(tmp_path, moment, interruption):
+    # A stand-in for sort that takes its time, so the sort check is still running.
+    tools = tmp_path / "tools"
+    tools.mkdir()
+    (tools / "sort").write_text("#!/bin/sh\nsleep 20\n")
+    (tools / "sort").chmod(0o755)
+    with Terminal(tmp_path / "work", env={"PATH": f"{tools}:{os.environ['PATH']}"}) as terminal:
+        terminal.expect(TERMS_OPTIONS)
+        time.sleep(0.2)  # the wait has switched the terminal to single keys
+        if moment == "key wait":
+            assert terminal.stty() != terminal.settings_before
+        else:
+            terminal.send("1")
+            terminal.expect("\r\nsort\r\n")
+            time.sleep(0.2)
+        if interruption in SIGNAL_KEYS:
+            terminal.send(interruption)
+            expected = -SIGNAL_KEYS[interruption]
+        else:
+            terminal.signal(interruption)
+            expected = -interruption
+        assert terminal.wait() == expected
+        assert terminal.stty() == terminal.settings_before
+        assert "Check availability" not in terminal.text()
 
 
 def test_an_idle_key_wait_uses_next_to_no_cpu(terminal):
