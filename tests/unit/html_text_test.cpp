@@ -28,6 +28,7 @@ TEST(ProtectCharacterReferences, EscapesWhatABrowserWouldDecode) {
              Case{"&REG", "&amp;REG"},
              Case{"&THORN", "&amp;THORN"},
              Case{"&#65", "&amp;#65"},
+             Case{"&#x41", "&amp;#x41"},
              Case{"&nbsp;", "&amp;nbsp;"},
              Case{"&X1;", "&amp;X1;"},
              Case{"&&GT", "&&amp;GT"},
