@@ -2,13 +2,11 @@
 program's name, the console lines that announce the report, and a previous
 report that survives any run that does not finish a new one."""
 
-import signal
 import subprocess
-import time
 
 import pytest
 
-from harness import REPORT_NAMES, TO_MENU, Terminal, dialogue, run_piped
+from harness import REPORT_NAMES, TO_MENU, dialogue, run_piped
 
 # Menu key, answers, report name, console lines of the opening and the close.
 GENERATORS = [
@@ -123,23 +121,6 @@ def test_an_existing_report_survives_a_run_that_ends_during_the_questions(tmp_pa
     assert "input ended" in run.errors
     assert run.file("swr_subtotal.htm") == b"previous report"
     assert run.leftovers() == []
-
-
-@pytest.mark.parametrize("interruption", [signal.SIGTERM, signal.SIGINT, signal.SIGHUP])
-def test_an_interrupted_run_leaves_the_previous_report_and_no_temporary_file(tmp_path, interruption):
-    (tmp_path / "swr_sumif_02.htm").write_bytes(b"previous report")
-    with Terminal(tmp_path) as terminal:
-        terminal.send("11")
-        terminal.expect("<3> sumif() variant 02")
-        terminal.send("3")
-        terminal.expect("Column name for creating groups = ? ")
-        terminal.send("B\r")
-        terminal.expect("Column name with data (sum) = ? ")
-        time.sleep(0.1)
-        terminal.signal(interruption)
-        assert terminal.wait() == -interruption
-    assert (tmp_path / "swr_sumif_02.htm").read_bytes() == b"previous report"
-    assert sorted(p.name for p in tmp_path.iterdir() if p.name.endswith(".tmp")) == []
 
 
 @pytest.fixture

@@ -99,22 +99,31 @@ SIGNAL_KEYS = {"\x03": signal.SIGINT, "\x1c": signal.SIGQUIT}  # Ctrl-C, Ctrl-\\
 
 @pytest.mark.parametrize("interruption", ["\x03", "\x1c", signal.SIGTERM, signal.SIGHUP],
                          ids=["ctrl-c", "ctrl-backslash", "sigterm", "sighup"])
-@pytest.mark.parametrize("moment", ["key wait", "check command"])
-def test_an_interruption_ends_the_program_and_restores_the_terminal(tmp_path, moment, interruption):
+@pytest.mark.parametrize("moment", ["key wait", "check command", "prompt"])
+def test_an_interruption_ends_the_program_and_leaves_terminal_and_report_as_they_were(tmp_path, moment,
+                                                                                      interruption):
+    tools, work = tmp_path / "tools", tmp_path / "work"
+    work.mkdir()
+    (work / "swr_sumif_02.htm").write_bytes(b"previous report")
     # A stand-in for sort that takes its time, so the sort check is still running.
-    tools = tmp_path / "tools"
     tools.mkdir()
     (tools / "sort").write_text("#!/bin/sh\nsleep 20\n")
     (tools / "sort").chmod(0o755)
-    with Terminal(tmp_path / "work", env={"PATH": f"{tools}:{os.environ['PATH']}"}) as terminal:
+    slow_sort = {"PATH": f"{tools}:{os.environ['PATH']}"} if moment == "check command" else None
+    with Terminal(work, env=slow_sort) as terminal:
         terminal.expect(TERMS_OPTIONS)
         time.sleep(0.2)  # the wait has switched the terminal to single keys
         if moment == "key wait":
             assert terminal.stty() != terminal.settings_before
-        else:
+        elif moment == "check command":
             terminal.send("1")
             terminal.expect("\r\nsort\r\n")
-            time.sleep(0.2)
+        else:  # the report file is open while the questions are asked
+            terminal.send("113")
+            terminal.expect("Column name for creating groups = ? ")
+            terminal.send("B\r")
+            terminal.expect("Column name with data (sum) = ? ")
+        time.sleep(0.2)
         if interruption in SIGNAL_KEYS:
             terminal.send(interruption)
             expected = -SIGNAL_KEYS[interruption]
@@ -124,6 +133,8 @@ def test_an_interruption_ends_the_program_and_restores_the_terminal(tmp_path, mo
         assert terminal.wait() == expected
         assert terminal.stty() == terminal.settings_before
         assert "Check availability" not in terminal.text()
+    assert (work / "swr_sumif_02.htm").read_bytes() == b"previous report"
+    assert [p.name for p in work.iterdir() if p.name.endswith(".tmp")] == []
 
 
 def test_an_idle_key_wait_uses_next_to_no_cpu(terminal):
