@@ -268,7 +268,7 @@ def test_a_report_that_fills_the_disk_is_reported_and_not_left_in_part(tmp_path,
         assert earlier.status == 0, earlier.errors
         earlier_report = earlier.report("swr_subtotal.htm")
         process = start(directory, programs, stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
-                        preexec_fn=limit and file_size_limit(limit))
+                        preexec_fn=file_size_limit(limit) if limit else None)
         run = finish(process, directory, typed(dialogue("1", ["A", levels, "D", "2", "F"])))
         no_sanitizer_report(run)
         assert run.status == 1, run.errors
