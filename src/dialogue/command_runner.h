@@ -17,7 +17,8 @@ public:
     virtual void run(const std::string& command_line) = 0;
 };
 
-// The platform's command processor, through the C library's `system`.
+// The platform's command processor. An interruption while a command runs
+// ends the program as it would at any other moment.
 class SystemCommandRunner final : public CommandRunner {
 public:
     void run(const std::string& command_line) override;

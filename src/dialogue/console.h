@@ -50,7 +50,8 @@ public:
     // Input comes from a person at a terminal or console window.
     [[nodiscard]] virtual bool is_interactive() const = 0;
     virtual std::unique_ptr<KeySession> begin_key_session() = 0;
-    // One typed line without its line end; nothing at end of input.
+    // Shows what was written so far, then reads one typed line without its
+    // line end; nothing at end of input.
     virtual std::optional<std::string> read_line() = 0;
     // Everything written so far is shown before the program reads.
     virtual void flush() = 0;

@@ -51,6 +51,8 @@ void install_handlers() {
     }
     set_handler(SIGTSTP, suspend);
     set_handler(SIGPIPE, SIG_IGN);
+    // A write past the file size limit fails (EFBIG) like any other write.
+    set_handler(SIGXFSZ, SIG_IGN);
 }
 
 }  // namespace sumwright::interruption

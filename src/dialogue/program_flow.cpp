@@ -8,6 +8,7 @@
 #include "dialogue/prerequisite_checks.h"
 #include "dialogue/web_link.h"
 #include "generators/subtotal_generator.h"
+#include "generators/subtotal_level_limit.h"
 #include "generators/sumif_01_generator.h"
 #include "generators/sumif_02_generator.h"
 #include "report/report_file.h"
@@ -119,23 +120,46 @@ std::optional<WebLink> run_branch_preamble(Console& console, std::string_view pr
 
 using BodyWriter = std::function<void(LineSink& report)>;
 
-// Asks the chosen generator's questions; gives back what writes its body.
-BodyWriter ask_questions(Console& console, ReportKind kind) {
+// What the answers lead to: the body's writer, or why no report can be
+// written with them.
+struct PlannedBody {
+    BodyWriter write;
+    std::optional<std::string> problem;
+};
+
+// Asks the chosen generator's questions and checks the answers.
+PlannedBody ask_questions(Console& console, ReportKind kind) {
     switch (kind) {
-        case ReportKind::subtotal:
-            return [answers = ask_subtotal_questions(console)](LineSink& report) {
-                write_subtotal_body(report, answers, formula_separator);
-            };
+        case ReportKind::subtotal: {
+            SubtotalAnswers answers = ask_subtotal_questions(console);
+            if (auto problem = subtotal_level_count_problem(answers.group_column_count)) {
+                return {{}, std::move(problem)};
+            }
+            return {[answers = std::move(answers)](LineSink& report) {
+                        write_subtotal_body(report, answers, formula_separator);
+                    },
+                    std::nullopt};
+        }
         case ReportKind::sumif_01:
-            return [answers = ask_sumif_01_questions(console)](LineSink& report) {
-                write_sumif_01_body(report, answers, formula_separator);
-            };
+            return {[answers = ask_sumif_01_questions(console)](LineSink& report) {
+                        write_sumif_01_body(report, answers, formula_separator);
+                    },
+                    std::nullopt};
         case ReportKind::sumif_02:
             break;
     }
-    return [answers = ask_sumif_02_questions(console)](LineSink& report) {
-        write_sumif_02_body(report, answers, formula_separator);
-    };
+    return {[answers = ask_sumif_02_questions(console)](LineSink& report) {
+                write_sumif_02_body(report, answers, formula_separator);
+            },
+            std::nullopt};
+}
+
+// The report is not written: the reason goes to standard error, between
+// empty lines on the console.
+void report_failure(Console& console, std::string_view file_name, std::string_view reason) {
+    console.write_line("");
+    console.write_error_line("Error: report file " + std::string(file_name) + " " + std::string(reason));
+    console.write_line("");
 }
 
 // The generator inside its report frame. False when the report could not be
@@ -146,19 +170,22 @@ bool write_report(Console& console, ReportKind kind, const WebLink& link) {
     std::string reason;
     std::unique_ptr<ReportFile> report = ReportFile::open(std::string(texts.file_name), reason);
     if (!report) {
-        console.write_line("Error: report file " + std::string(texts.file_name) + " cannot be created: " + reason);
+        console.write_error_line("Error: report file " + std::string(texts.file_name) +
+                                 " cannot be created: " + reason);
         console.write_line("");
         return false;
     }
     write_opening_line(console, kind);
-    const BodyWriter write_body = ask_questions(console, kind);
+    const PlannedBody body = ask_questions(console, kind);
+    if (body.problem) {
+        report_failure(console, texts.file_name, "not written: " + *body.problem);
+        return false;
+    }
     write_report_head(*report, kind, link.web_link, link.link_program_name);
-    write_body(*report);
+    body.write(*report);
     write_report_end(*report);
     if (!report->finish(reason)) {
-        console.write_line("");
-        console.write_line("Error: report file " + std::string(texts.file_name) + " could not be written: " + reason);
-        console.write_line("");
+        report_failure(console, texts.file_name, "could not be written: " + reason);
         return false;
     }
     write_closing_notice(console, kind);

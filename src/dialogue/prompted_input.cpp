@@ -185,7 +185,6 @@ std::string read_answer_line(Console& console, std::string_view prompt) {
         console.write_text(prompt);
         console.write_text("? ");
     }
-    console.flush();
     std::optional<std::string> line = console.read_line();
     if (!line) {
         throw InputEnded();

@@ -53,6 +53,15 @@ Wait wait_readable(int timeout_ms) {
     }
 }
 
+// Whether a failed read is worth another try: after a signal, or when the
+// input was left non-blocking and has nothing yet (then it is waited for).
+bool read_again_after(int error) {
+    if (error == EAGAIN) {  // also EWOULDBLOCK, the same number here
+        return wait_readable(-1) == Wait::ready;
+    }
+    return error == EINTR;
+}
+
 // One byte, or nothing at end of input.
 bool read_byte(char& byte) {
     for (;;) {
@@ -60,7 +69,7 @@ bool read_byte(char& byte) {
         if (count == 1) {
             return true;
         }
-        if (count < 0 && errno == EINTR) {
+        if (count < 0 && read_again_after(errno)) {
             continue;
         }
         return false;
@@ -163,7 +172,7 @@ std::size_t read_standard_input(char* buffer, std::size_t size) {
         if (count >= 0) {
             return static_cast<std::size_t>(count);
         }
-        if (errno != EINTR) {
+        if (!read_again_after(errno)) {
             return 0;
         }
     }

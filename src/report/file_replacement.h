@@ -17,8 +17,13 @@ struct NewFile {
 // On failure: nothing, and the system's reason.
 std::optional<NewFile> create_beside(const std::string& target, std::string& reason);
 
+// Makes the system write what the stream has handed it (already flushed) to
+// the disk itself. 0, or the error number.
+int write_to_disk(std::FILE* stream);
+
 // Puts `from` in place of `target` in one step; a `target` that is a symbolic
-// link is itself replaced, never written through.
+// link is itself replaced, never written through. Once this returns, the
+// replacement itself survives a power loss where the system allows it.
 bool replace(const std::string& from, const std::string& target, std::string& reason);
 
 // Removes a file if it exists.

@@ -34,10 +34,31 @@ std::optional<NewFile> create_beside(const std::string& target, std::string& rea
     return std::nullopt;
 }
 
+int write_to_disk(std::FILE* stream) {
+    while (::fsync(::fileno(stream)) != 0) {
+        if (errno == EINVAL) {
+            return 0;  // a file that cannot be synced has nothing to lose
+        }
+        if (errno != EINTR) {
+            return errno;
+        }
+    }
+    return 0;
+}
+
 bool replace(const std::string& from, const std::string& target, std::string& reason) {
     if (::rename(from.c_str(), target.c_str()) != 0) {
         reason = reason_of(errno);
         return false;
+    }
+    // The new directory entry goes to the disk too. The report is already in
+    // place; a directory that cannot be synced leaves it to the system.
+    const std::string::size_type slash = target.rfind('/');
+    const std::string directory = slash == std::string::npos ? "." : target.substr(0, slash + 1);
+    const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
     }
     return true;
 }

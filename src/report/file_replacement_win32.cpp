@@ -66,6 +66,11 @@ std::optional<NewFile> create_beside(const std::string& target, std::string& rea
     return std::nullopt;
 }
 
+int write_to_disk(std::FILE* stream) {
+    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+    return FlushFileBuffers(handle) != 0 ? 0 : EIO;
+}
+
 bool replace(const std::string& from, const std::string& target, std::string& reason) {
     if (MoveFileExA(from.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) == 0) {
         reason = last_error_text();

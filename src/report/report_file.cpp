@@ -70,6 +70,11 @@ bool ReportFile::finish(std::string& reason) {
     if (write_error_ == 0 && std::fflush(stream_) != 0) {
         write_error_ = errno != 0 ? errno : EIO;
     }
+    // On the disk before it replaces the old report: else a power loss could
+    // leave an empty report in its place.
+    if (write_error_ == 0) {
+        write_error_ = file_replacement::write_to_disk(stream_);
+    }
     errno = 0;
     const int closed = std::fclose(stream_);
     stream_ = nullptr;

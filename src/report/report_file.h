@@ -31,7 +31,7 @@ public:
     void write_verbatim_line(std::string_view text) override;
     [[nodiscard]] bool failed() const override { return write_error_ != 0; }
 
-    // Flushes and closes the file and puts it in the report's place. False,
+    // Flushes the file to the disk, closes it and puts it in the report's place. False,
     // and the system's reason, if any write, the close or the replacement
     // failed; the report's previous content is then left as it was.
     bool finish(std::string& reason);

@@ -2,13 +2,11 @@
 program's name, the console lines that announce the report, and a previous
 report that survives any run that does not finish a new one."""
 
-import signal
 import subprocess
-import time
 
 import pytest
 
-from harness import REPORT_NAMES, TO_MENU, Terminal, dialogue, run_piped
+from harness import REPORT_NAMES, TO_MENU, dialogue, run_piped
 
 # Menu key, answers, report name, console lines of the opening and the close.
 GENERATORS = [
@@ -101,16 +99,15 @@ def test_a_program_name_without_site_marker_shows_the_rename_notice_and_ends(tmp
     preamble = lines.index("sumwright_01_012.cpp", 2)
     assert lines[preamble:] == ["sumwright_01_012.cpp", "", "./sumwright.exe"] + RENAME_NOTICE
     assert not any(run.has(name) for name in REPORT_NAMES)
-    assert run.leftovers() == []
 
 
 def test_a_report_that_cannot_be_written_is_reported_as_such(tmp_path):
     (tmp_path / "swr_sumif_01.htm").mkdir()
     run = run_piped(tmp_path, dialogue("2", ["B", "D", "2", "F"]))
     assert run.status == 1
+    assert run.errors.startswith("Error: report file swr_sumif_01.htm could not be written: ")
+    assert run.errors.count("\n") == 1, run.errors
     lines = run.console_lines()
-    failure = [line for line in lines if "swr_sumif_01.htm" in line and "could not be written" in line]
-    assert len(failure) == 1, run.console
     assert "Output files = swr_sumif_01.htm" not in lines, "no notice claims the file"
     assert lines[-2:] == ["<Any key> to continue and end", ""]
     assert (tmp_path / "swr_sumif_01.htm").is_dir()
@@ -124,23 +121,6 @@ def test_an_existing_report_survives_a_run_that_ends_during_the_questions(tmp_pa
     assert "input ended" in run.errors
     assert run.file("swr_subtotal.htm") == b"previous report"
     assert run.leftovers() == []
-
-
-@pytest.mark.parametrize("interruption", [signal.SIGTERM, signal.SIGINT, signal.SIGHUP])
-def test_an_interrupted_run_leaves_the_previous_report_and_no_temporary_file(tmp_path, interruption):
-    (tmp_path / "swr_sumif_02.htm").write_bytes(b"previous report")
-    with Terminal(tmp_path) as terminal:
-        terminal.send("11")
-        terminal.expect("<3> sumif() variant 02")
-        terminal.send("3")
-        terminal.expect("Column name for creating groups = ? ")
-        terminal.send("B\r")
-        terminal.expect("Column name with data (sum) = ? ")
-        time.sleep(0.1)
-        terminal.signal(interruption)
-        assert terminal.wait() == -interruption
-    assert (tmp_path / "swr_sumif_02.htm").read_bytes() == b"previous report"
-    assert sorted(p.name for p in tmp_path.iterdir() if p.name.endswith(".tmp")) == []
 
 
 @pytest.fixture
@@ -164,6 +144,6 @@ def test_a_report_that_cannot_be_created_skips_the_questions(tiny_filesystem):
     assert run.status == 1
     lines = run.console_lines()
     title = lines.index("----- selecting cells for sumif()_01 -----")
-    assert lines[title + 1].startswith("Error: report file swr_sumif_01.htm cannot be created: ")
-    assert lines[title + 2:] == ["", "<Any key> to continue and end", ""]
-    assert run.errors == ""
+    assert lines[title + 1:] == ["", "<Any key> to continue and end", ""]
+    assert run.errors.startswith("Error: report file swr_sumif_01.htm cannot be created: ")
+    assert run.errors.count("\n") == 1, run.errors

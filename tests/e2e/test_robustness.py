@@ -4,6 +4,7 @@ orderly way, never hangs, never crashes, and never leaves a broken report."""
 
 from __future__ import annotations
 
+import contextlib
 import os
 import resource
 import signal
@@ -13,7 +14,7 @@ from pathlib import Path
 
 import pytest
 
-from harness import DEFAULT_PROGRAM_NAME, Run, dialogue, install_program, run_piped
+from harness import DEFAULT_PROGRAM_NAME, TO_MENU, Run, dialogue, install_program, run_piped
 
 MIB = 1 << 20
 TEXT_LIMIT = 4096
@@ -146,6 +147,19 @@ def test_a_level_count_far_below_zero_writes_no_step(tmp_path):
     assert len(lines) == FRAME_LINES + 15 + 2
 
 
+@pytest.mark.parametrize("count", ["5462", "2147483647"])
+def test_a_level_count_no_sheet_has_columns_for_writes_no_report(tmp_path, count):
+    (tmp_path / "swr_subtotal.htm").write_bytes(b"previous report")
+    run = run_piped(tmp_path, dialogue("1", ["a", count, "d", "2", "f"]), timeout=10)
+    assert run.status == 1
+    failure = f"Error: report file swr_subtotal.htm not written: {count} columns in the group need "
+    assert run.errors.startswith(failure) and "(limit: 5461 columns in the group)\n" in run.errors, run.errors
+    assert run.errors.count("\n") == 1
+    assert run.console_lines()[-4:] == ["", "", "<Any key> to continue and end", ""]
+    assert run.file("swr_subtotal.htm") == b"previous report"
+    assert temporary_files(tmp_path) == []
+
+
 # ---------------------------------------------------------- every byte value
 
 EVERY_BYTE = bytes(b for b in range(1, 256) if b != 10)  # a line feed ends the line
@@ -191,9 +205,9 @@ def temporary_files(directory: Path) -> list[Path]:
 @pytest.mark.parametrize("interruption", [signal.SIGTERM, signal.SIGINT, signal.SIGHUP])
 def test_an_interruption_while_the_report_is_written_leaves_the_earlier_report(tmp_path, interruption):
     earlier = run_piped(tmp_path, dialogue("1", ["a", "1", "d", "2", "f"])).report("swr_subtotal.htm")
-    # 100000 levels: the report would grow to tens of gigabytes.
+    # The most levels a report may have: it would grow to some 316 MB.
     process = start(tmp_path, stdin=subprocess.PIPE, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
-    process.stdin.write(typed(dialogue("1", ["a", "100000", "d", "2", "f"])))
+    process.stdin.write(typed(dialogue("1", ["a", "5461", "d", "2", "f"])))
     process.stdin.close()
     deadline = time.monotonic() + RUN_TIMEOUT
     while not any(p.stat().st_size > 256 * 1024 for p in temporary_files(tmp_path)):
@@ -213,56 +227,59 @@ def test_an_interruption_while_the_report_is_written_leaves_the_earlier_report(t
 
 # -------------------------------------------------------------- full disk
 
-def ignore_file_size_limit_signal_and_limit(limit: int):
-    def prepare() -> None:
-        signal.signal(signal.SIGXFSZ, signal.SIG_IGN)  # writes past the limit fail with EFBIG
-        resource.setrlimit(resource.RLIMIT_FSIZE, (limit, limit))
-    return prepare
+SMALL_REPORT = Path(__file__).resolve().parent.parent / "data" / "subtotal_example_1.htm"
 
 
-@pytest.fixture(params=["small tmpfs", "file size limit"])
-def small_disk(request, tmp_path):
-    """A directory that holds about 256 KiB, and what the program needs to
-    run in it: a small tmpfs where the machine lets the test mount one, else
-    a file size limit on the program."""
-    limit = 256 * 1024
-    directory = tmp_path / "disk"
-    directory.mkdir()
-    if request.param == "file size limit":
-        yield directory, ignore_file_size_limit_signal_and_limit(limit)
-        return
-    mounted = subprocess.run(["mount", "-t", "tmpfs", "-o", f"size={limit}", "tmpfs", str(directory)],
+def file_size_limit(limit: int):
+    """The shell's `ulimit -f`: the system sends SIGXFSZ at the limit."""
+    return lambda: resource.setrlimit(resource.RLIMIT_FSIZE, (limit, limit))
+
+
+@contextlib.contextmanager
+def small_tmpfs(directory: Path, size: int):
+    mounted = subprocess.run(["mount", "-t", "tmpfs", "-o", f"size={size}", "tmpfs", str(directory)],
                              capture_output=True, check=False)
     if mounted.returncode != 0:
         pytest.skip(f"cannot mount a tmpfs here: {mounted.stderr.decode().strip()}")
     try:
-        yield directory, None
+        yield
     finally:
         subprocess.run(["umount", "-l", str(directory)], check=False)
 
 
-def test_a_report_that_fills_the_disk_is_reported_and_not_left_in_part(tmp_path, small_disk):
-    directory, prepare = small_disk
-    programs = tmp_path / "programs"
-    (directory / "listed.exe").touch()  # the find check wants an .exe in the listing
-    earlier = run_piped(directory, dialogue("1", ["a", "1", "d", "2", "f"]), program_dir=programs)
-    assert earlier.status == 0, earlier.errors
-    earlier_report = earlier.report("swr_subtotal.htm")
-    # 300 levels make a report of several megabytes.
-    process = start(directory, programs, stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
-                    preexec_fn=prepare)
-    run = finish(process, directory, typed(dialogue("1", ["a", "300", "d", "2", "f"])))
-    no_sanitizer_report(run)
-    assert run.status == 1
-    lines = run.console_lines()
-    failure = [line for line in lines if line.startswith("Error: report file swr_subtotal.htm could not be written: ")]
-    assert len(failure) == 1, run.console
-    assert failure[0].endswith(("No space left on device", "File too large"))
-    assert "Output file = swr_subtotal.htm" in lines, "the opening line was shown"
-    assert lines.count("Output file = swr_subtotal.htm") == 1, "no closing notice"
-    assert lines[-2:] == ["<Any key> to continue and end", ""]
-    assert run.report("swr_subtotal.htm") == earlier_report
-    assert temporary_files(directory) == []
+@pytest.mark.parametrize(
+    "limit, levels",
+    [
+        pytest.param(None, "300", id="small tmpfs"),  # several megabytes into 256 KiB
+        pytest.param(256 * 1024, "300", id="file size limit"),
+        # The worked example fits in the stream's buffer: only the final
+        # flush meets the limit.
+        pytest.param(SMALL_REPORT.stat().st_size - 1, "2", id="file size limit one byte below a small report"),
+    ],
+)
+def test_a_report_that_fills_the_disk_is_reported_and_not_left_in_part(tmp_path, limit, levels):
+    directory, programs = tmp_path / "disk", tmp_path / "programs"
+    directory.mkdir()
+    with contextlib.ExitStack() as stack:
+        if limit is None:
+            stack.enter_context(small_tmpfs(directory, 256 * 1024))
+        (directory / "listed.exe").touch()  # the find check wants an .exe in the listing
+        earlier = run_piped(directory, dialogue("1", ["a", "1", "d", "2", "f"]), program_dir=programs)
+        assert earlier.status == 0, earlier.errors
+        earlier_report = earlier.report("swr_subtotal.htm")
+        process = start(directory, programs, stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                        preexec_fn=file_size_limit(limit) if limit else None)
+        run = finish(process, directory, typed(dialogue("1", ["A", levels, "D", "2", "F"])))
+        no_sanitizer_report(run)
+        assert run.status == 1, run.errors
+        failure = "Error: report file swr_subtotal.htm could not be written: "
+        assert run.errors.startswith(failure) and run.errors.count("\n") == 1, run.errors
+        assert run.errors.endswith(("No space left on device\n", "File too large\n"))
+        lines = run.console_lines()
+        assert lines.count("Output file = swr_subtotal.htm") == 1, "the opening line, and no closing notice"
+        assert lines[-2:] == ["<Any key> to continue and end", ""]
+        assert run.report("swr_subtotal.htm") == earlier_report
+        assert temporary_files(directory) == []
 
 
 # --------------------------------------------------------- standard streams
@@ -272,6 +289,23 @@ def close_descriptors(*descriptors: int):
         for descriptor in descriptors:
             os.close(descriptor)
     return prepare
+
+
+def test_answers_arriving_late_on_a_non_blocking_pipe_are_waited_for(tmp_path):
+    reader, writer = os.pipe()
+    os.set_blocking(reader, False)  # as a parent may leave it: reads fail with EAGAIN
+    try:
+        process = start(tmp_path, stdin=reader, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    finally:
+        os.close(reader)
+    with os.fdopen(writer, "wb") as keyboard:
+        for lines in (TO_MENU, ["2", "B"], ["D", "2", "F", "x"]):
+            time.sleep(0.3)
+            keyboard.write(typed(lines))
+            keyboard.flush()
+    run = finish(process, tmp_path)
+    assert run.status == 0, run.errors
+    assert "=SUMIF(B:B;B2;D:D)" in run.report_lines("swr_sumif_01.htm")
 
 
 def test_closed_standard_input_ends_the_dialogue(tmp_path):
@@ -302,7 +336,6 @@ def test_closed_output_streams_leave_the_report_as_it_would_be(tmp_path, closed,
 def test_all_standard_streams_closed(tmp_path):
     process = start(tmp_path, preexec_fn=close_descriptors(0, 1, 2))
     assert finish(process, tmp_path).status == 1
-    assert temporary_files(tmp_path) == []
 
 
 def test_a_broken_pipe_on_standard_output_does_not_stop_the_run(tmp_path):

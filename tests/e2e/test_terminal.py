@@ -2,6 +2,7 @@
 without echo, typed answers with the terminal's own echo, and the terminal's
 settings given back on every way out."""
 
+import os
 import signal
 import time
 
@@ -15,6 +16,8 @@ MENU_OPTIONS = "<3> sumif() variant 02\r\n"
 
 UP_ARROW = "\x1b[A"
 F5 = "\x1b[15~"
+F10 = "\x1b[21~"
+F11 = "\x1b[23~"
 
 
 @pytest.fixture
@@ -43,25 +46,32 @@ def test_menu_ignores_everything_but_its_three_keys(terminal):
     terminal.expect(WARNING_OPTIONS)
     terminal.send("1")
     terminal.expect(MENU_OPTIONS)
-    for key in ["0", "4", "9", "x", UP_ARROW, "\x1b", "\r"]:
+    for key in ["0", "4", "9", "x", UP_ARROW, F10, F11, "\x1b", "\r"]:
         terminal.send(key)
     assert terminal.settle().endswith(MENU_OPTIONS)
     assert terminal.process.poll() is None
     assert terminal.text().count("<1> multilevel subtotal") == 1
 
 
-def test_keys_typed_ahead_are_kept(terminal):
-    terminal.send("11")
-    terminal.expect(MENU_OPTIONS)
-
-
-def test_a_typed_answer_is_echoed_once_and_followed_by_one_line_end(terminal):
-    terminal.expect(TERMS_OPTIONS)
-    terminal.send("1")
-    terminal.expect(WARNING_OPTIONS)
-    terminal.send("1")
-    terminal.expect(MENU_OPTIONS)
-    terminal.send("2")
+@pytest.mark.parametrize(
+    "early_keys, menu_keys",
+    [
+        pytest.param("112", "", id="typed ahead before the banner"),
+        pytest.param("", "2\r", id="Enter after the menu key"),
+        pytest.param("", "22", id="menu key twice"),
+    ],
+)
+def test_an_answer_is_what_is_typed_once_its_prompt_is_shown(terminal, early_keys, menu_keys):
+    """Keys typed ahead walk through the key waits; keys a wait leaves unread
+    never become part of the answer that follows it."""
+    terminal.send(early_keys)
+    if menu_keys:
+        terminal.expect(TERMS_OPTIONS)
+        terminal.send("1")
+        terminal.expect(WARNING_OPTIONS)
+        terminal.send("1")
+        terminal.expect(MENU_OPTIONS)
+        terminal.send(menu_keys)
     terminal.expect("Column name for creating groups = ? ")
     terminal.send("b\r")
     screen = terminal.expect("Column name with data (sum) = ? ")
@@ -71,7 +81,9 @@ def test_a_typed_answer_is_echoed_once_and_followed_by_one_line_end(terminal):
     terminal.expect("<Any key> to continue and end")
     terminal.send(UP_ARROW)
     assert terminal.wait() == 0, "an extended key ends the final wait too"
-    assert (terminal.directory / "swr_sumif_01.htm").exists()
+    report = (terminal.directory / "swr_sumif_01.htm").read_bytes()
+    assert b"Column name for creating group = B\r\n" in report
+    assert b"=SUMIF(B:B;B2;D:D)\r\n" in report
 
 
 def test_terminal_settings_are_restored_after_a_normal_end(terminal):
@@ -82,19 +94,47 @@ def test_terminal_settings_are_restored_after_a_normal_end(terminal):
     assert terminal.pending_input() == 0, "nothing of a key is left for the next program"
 
 
-@pytest.mark.parametrize("interruption", ["ctrl-c", signal.SIGTERM, signal.SIGHUP])
-def test_terminal_settings_are_restored_when_interrupted_in_a_key_wait(terminal, interruption):
-    terminal.expect(TERMS_OPTIONS)
-    time.sleep(0.2)  # the wait has switched the terminal to single keys
-    assert terminal.stty() != terminal.settings_before
-    if interruption == "ctrl-c":
-        terminal.send("\x03")
-        expected = -signal.SIGINT
-    else:
-        terminal.signal(interruption)
-        expected = -interruption
-    assert terminal.wait() == expected
-    assert terminal.stty() == terminal.settings_before
+SIGNAL_KEYS = {"\x03": signal.SIGINT, "\x1c": signal.SIGQUIT}  # Ctrl-C, Ctrl-\\
+
+
+@pytest.mark.parametrize("interruption", ["\x03", "\x1c", signal.SIGTERM, signal.SIGHUP],
+                         ids=["ctrl-c", "ctrl-backslash", "sigterm", "sighup"])
+@pytest.mark.parametrize("moment", ["key wait", "check command", "prompt"])
+def test_an_interruption_ends_the_program_and_leaves_terminal_and_report_as_they_were(tmp_path, moment,
+                                                                                      interruption):
+    tools, work = tmp_path / "tools", tmp_path / "work"
+    work.mkdir()
+    (work / "swr_sumif_02.htm").write_bytes(b"previous report")
+    # A stand-in for sort that takes its time, so the sort check is still running.
+    tools.mkdir()
+    (tools / "sort").write_text("#!/bin/sh\nsleep 20\n")
+    (tools / "sort").chmod(0o755)
+    slow_sort = {"PATH": f"{tools}:{os.environ['PATH']}"} if moment == "check command" else None
+    with Terminal(work, env=slow_sort) as terminal:
+        terminal.expect(TERMS_OPTIONS)
+        time.sleep(0.2)  # the wait has switched the terminal to single keys
+        if moment == "key wait":
+            assert terminal.stty() != terminal.settings_before
+        elif moment == "check command":
+            terminal.send("1")
+            terminal.expect("\r\nsort\r\n")
+        else:  # the report file is open while the questions are asked
+            terminal.send("113")
+            terminal.expect("Column name for creating groups = ? ")
+            terminal.send("B\r")
+            terminal.expect("Column name with data (sum) = ? ")
+        time.sleep(0.2)
+        if interruption in SIGNAL_KEYS:
+            terminal.send(interruption)
+            expected = -SIGNAL_KEYS[interruption]
+        else:
+            terminal.signal(interruption)
+            expected = -interruption
+        assert terminal.wait() == expected
+        assert terminal.stty() == terminal.settings_before
+        assert "Check availability" not in terminal.text()
+    assert (work / "swr_sumif_02.htm").read_bytes() == b"previous report"
+    assert [p.name for p in work.iterdir() if p.name.endswith(".tmp")] == []
 
 
 def test_an_idle_key_wait_uses_next_to_no_cpu(terminal):

@@ -26,6 +26,7 @@ TEST(ProtectCharacterReferences, EscapesWhatABrowserWouldDecode) {
              Case{"&TRADE;", "&amp;TRADE;"},
              Case{"&#65", "&amp;#65"},
              Case{"&#", "&amp;#"},
+             Case{"&#x41", "&amp;#x41"},
              Case{"&&GT", "&&amp;GT"},
          }) {
         EXPECT_EQ(protect_character_references(line), expected) << line;

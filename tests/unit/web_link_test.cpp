@@ -34,6 +34,8 @@ INSTANTIATE_TEST_SUITE_P(
                     LinkCase{"https.first.www.second.exe", "http://www.second", "www.second.exe"},
                     LinkCase{"HTTPS.Secure.Example.exe", "https://secure.example", "https.secure.example.exe"},
                     LinkCase{"http.plain.example.exe", "http://plain.example", "http.plain.example.exe"},
+                    // "http." is searched before "https.", wherever each stands.
+                    LinkCase{"http.x.https.y.exe", "http://x.https.y", "http.x.https.y.exe"},
                     // The text after the last occurrence.
                     LinkCase{"www.abc.www.def.exe", "http://www.def", "www.def.exe"},
                     // Typed without ".exe": the last four characters go all the same.
@@ -48,17 +50,10 @@ INSTANTIATE_TEST_SUITE_P(
                     LinkCase{"WWW.\xC4Z.exe", "http://www.\xC4z", "www.\xC4z.exe"}));
 
 TEST(DeriveWebLinkWithoutMarker, GivesNothing) {
-    for (const char* name :
-         {"", "a", "sumwright.exe", "/usr/bin/sumwright", "http:/x.exe", "wwwx.exe", "www.exe", "https.exe"}) {
+    for (const char* name : {"", "a", "sumwright.exe", "/usr/bin/sumwright", "http:/x.exe", "wwwx.exe", "www.exe",
+                             "https.exe", "www." /* four characters: all of them go */}) {
         EXPECT_FALSE(derive_web_link(name).has_value()) << name;
     }
-}
-
-TEST(DeriveWebLinkShortNames, KeepTheWholeNameWhenShorterThanFourCharacters) {
-    // Three characters: nothing is dropped, and no marker fits.
-    EXPECT_FALSE(derive_web_link("www").has_value());
-    // Exactly four: the kept text is empty.
-    EXPECT_FALSE(derive_web_link("www.").has_value());
 }
 
 }  // namespace
