@@ -29,11 +29,11 @@
 #include <thread>
 #include <vector>
 
+#include "console/console.h"
+#include "console/key_wait.h"
+#include "console/terminal.h"
 #include "dialogue/check_commands.h"
 #include "dialogue/command_runner.h"
-#include "dialogue/console.h"
-#include "dialogue/key_wait.h"
-#include "dialogue/terminal.h"
 #include "report_copy.h"
 
 namespace sumwright {

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "dialogue/key_wait.h"
+#include "console/key_wait.h"
 #include "dialogue/prerequisite_checks.h"
 #include "dialogue/web_link.h"
 #include "generators/subtotal_generator.h"

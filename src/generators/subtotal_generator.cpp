@@ -1,9 +1,9 @@
 #include "generators/subtotal_generator.h"
 
 #include "addressing/column_letters.h"
-#include "dialogue/prompted_input.h"
+#include "console/prompted_input.h"
 #include "generators/formula_template.h"
-#include "report/number_text.h"
+#include "text/number_text.h"
 
 namespace sumwright {
 namespace {

@@ -3,7 +3,7 @@
 #include <array>
 
 #include "generators/sumif_steps.h"
-#include "report/number_text.h"
+#include "text/number_text.h"
 
 namespace sumwright {
 namespace {

@@ -4,7 +4,7 @@
 
 #include "addressing/column_letters.h"
 #include "generators/sumif_steps.h"
-#include "report/number_text.h"
+#include "text/number_text.h"
 
 namespace sumwright {
 namespace {

@@ -1,8 +1,8 @@
 #include "generators/sumif_steps.h"
 
 #include "addressing/column_letters.h"
-#include "dialogue/prompted_input.h"
-#include "report/number_text.h"
+#include "console/prompted_input.h"
+#include "text/number_text.h"
 
 namespace sumwright {
 

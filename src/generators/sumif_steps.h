@@ -5,10 +5,10 @@
 #include <string>
 #include <string_view>
 
-#include "dialogue/console.h"
+#include "console/console.h"
 #include "generators/formula_template.h"
 #include "generators/sumif_answers.h"
-#include "report/line_sink.h"
+#include "text/line_sink.h"
 
 namespace sumwright {
 

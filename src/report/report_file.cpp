@@ -2,7 +2,7 @@
 
 #include <cerrno>
 
-#include "dialogue/interruption.h"
+#include "process/interruption.h"
 #include "report/file_replacement.h"
 #include "report/html_text.h"
 

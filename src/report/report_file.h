@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "report/line_sink.h"
+#include "text/line_sink.h"
 
 namespace sumwright {
 

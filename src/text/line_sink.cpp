@@ -1,6 +1,6 @@
-#include "report/line_sink.h"
+#include "text/line_sink.h"
 
-#include "report/number_text.h"
+#include "text/number_text.h"
 
 namespace sumwright {
 
