@@ -3,6 +3,7 @@
 #include <array>
 
 #include "addressing/column_letters.h"
+#include "generators/step_head.h"
 #include "generators/sumif_steps.h"
 #include "text/number_text.h"
 

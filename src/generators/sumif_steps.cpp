@@ -2,6 +2,8 @@
 
 #include "addressing/column_letters.h"
 #include "console/prompted_input.h"
+#include "generators/step_head.h"
+#include "text/ascii_text.h"
 #include "text/number_text.h"
 
 namespace sumwright {
@@ -43,16 +45,8 @@ std::string target_of(const SumifStep& step, const TemplateValues& values) {
     return target;
 }
 
-void write_block_rule(LineSink& report) {
-    report.write_line("<br>");
-    report.write_line("--------------------");
-    report.write_line("<br>");
-}
-
 void write_step_block(LineSink& report, std::int64_t number, const SumifStep& step, const TemplateValues& values) {
-    write_block_rule(report);
-    report.write_line("step = " + number_text(number));
-    report.write_line("<br>");
+    write_step_head(report, number, false);
     report.write_line(fill_formula_template(step.formula_template, values));
     report.write_line("<br>");
     report.write_text(step.instruction->opening);

@@ -64,7 +64,4 @@ std::string target_of(const SumifStep& step, const TemplateValues& values);
 // One step block: the head with its number, the formula and the instruction.
 void write_step_block(LineSink& report, std::int64_t number, const SumifStep& step, const TemplateValues& values);
 
-// The line that heads every step block and note: "<br>", 20 hyphens, "<br>".
-void write_block_rule(LineSink& report);
-
 }  // namespace sumwright

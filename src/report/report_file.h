@@ -36,8 +36,6 @@ public:
     // failed; the report's previous content is then left as it was.
     bool finish(std::string& reason);
 
-    [[nodiscard]] const std::string& name() const { return name_; }
-
 private:
     void write_bytes(std::string_view bytes);
     void discard();
