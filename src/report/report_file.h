@@ -38,12 +38,16 @@ public:
 
 private:
     void write_bytes(std::string_view bytes);
+    void hand_over_buffer();
     void discard();
 
     std::string name_;
     std::FILE* stream_;
     std::string temporary_path_;
     std::string pending_;
+    // Bytes gathered for the stream, handed over in large blocks: a report
+    // is written in millions of small pieces.
+    std::string buffer_;
     int write_error_ = 0;
 };
 

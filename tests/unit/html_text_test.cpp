@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace sumwright {
 namespace {
 
@@ -40,6 +42,17 @@ TEST(ProtectCharacterReferences, LeavesEverythingElseAsItIs) {
          {R"(=IF(F2<>"";T("SUBTOTAL_01(A="&A2&", D)=");""))", R"("<<<  "&J2;"")", R"("<<<  "&AF10;"")", "&X1;",
           "&NBSP;", "&DD", "&ENG1", "&TRADE", "&AM", "&G", "&L1&", "&ET", "&", "a & b", "&;", "<br>"}) {
         EXPECT_EQ(protect_character_references(line), line) << line;
+    }
+}
+
+// Lines are searched several bytes at a time: an "&" is found at every
+// place in a line, the last byte and the bytes around a step's edges too.
+TEST(ProtectCharacterReferences, FindsAnAmpersandAnywhere) {
+    for (std::size_t place = 0; place < 40; ++place) {
+        const std::string before(place, 'X');
+        EXPECT_EQ(protect_character_references(before + "&GT&&#" + before), before + "&amp;GT&&amp;#" + before);
+        EXPECT_EQ(protect_character_references(before + "&A&"), before + "&A&");
+        EXPECT_EQ(protect_character_references(before + "&#"), before + "&amp;#");
     }
 }
 
