@@ -23,6 +23,8 @@ SumifAnswers ask_sumif_questions(Console& console, const SumifPrompts& prompts) 
     return answers;
 }
 
+namespace {
+
 void write_introduction(LineSink& report, const IntroductionLabels& labels, const SumifAnswers& answers) {
     report.write_line("<b>Introduction</b>");
     report.write_line("<br>");
@@ -57,6 +59,34 @@ void write_step_block(LineSink& report, std::int64_t number, const SumifStep& st
         report.write_line(step.instruction->continuation);
         report.write_line("<br>");
     }
+}
+
+void write_skip_note(LineSink& report, std::string_view free_column, std::int32_t column_offset) {
+    write_block_rule(report);
+    report.write_line("<br>");
+    report.write_line("<b> Skip column " + sumwright::column_offset(free_column, column_offset) + ".</b>");
+    report.write_line("<br>");
+}
+
+}  // namespace
+
+void write_sumif_body(LineSink& report, const SumifAnswers& answers, std::string_view formula_separator,
+                      const IntroductionLabels& labels, std::span<const SumifStep> steps,
+                      std::optional<SkippedColumn> skipped) {
+    const std::string first_row_text = number_text(answers.first_row);
+    const TemplateValues values{answers.group_column, answers.data_column, first_row_text, answers.free_column,
+                                formula_separator};
+    write_introduction(report, labels, answers);
+    std::int64_t number = 1;
+    for (const SumifStep& step : steps) {
+        write_step_block(report, number, step, values);
+        if (skipped && number == skipped->after_step) {
+            write_skip_note(report, answers.free_column, skipped->column_offset);
+        }
+        ++number;
+    }
+    report.write_line("<br>");
+    report.write_line("<br>");
 }
 
 }  // namespace sumwright
