@@ -49,10 +49,15 @@ TEST(ProtectCharacterReferences, LeavesEverythingElseAsItIs) {
 // place in a line, the last byte and the bytes around a step's edges too.
 TEST(ProtectCharacterReferences, FindsAnAmpersandAnywhere) {
     for (std::size_t place = 0; place < 40; ++place) {
-        const std::string before(place, 'X');
-        EXPECT_EQ(protect_character_references(before + "&GT&&#" + before), before + "&amp;GT&&amp;#" + before);
-        EXPECT_EQ(protect_character_references(before + "&A&"), before + "&A&");
-        EXPECT_EQ(protect_character_references(before + "&#"), before + "&amp;#");
+        const std::string filler(place, 'X');
+        const auto placed = [&filler](std::string_view middle, std::string_view end) {
+            std::string line = filler;
+            line.append(middle).append(end);
+            return line;
+        };
+        EXPECT_EQ(protect_character_references(placed("&GT&&#", filler)), placed("&amp;GT&&amp;#", filler));
+        EXPECT_EQ(protect_character_references(placed("&A&", "")), placed("&A&", ""));
+        EXPECT_EQ(protect_character_references(placed("&#", "")), placed("&amp;#", ""));
     }
 }
 
