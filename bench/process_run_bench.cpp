@@ -29,11 +29,12 @@
 #include <thread>
 #include <vector>
 
+#include "console/console.h"
+#include "console/key_wait.h"
+#include "console/terminal.h"
 #include "dialogue/check_commands.h"
 #include "dialogue/command_runner.h"
-#include "dialogue/console.h"
-#include "dialogue/key_wait.h"
-#include "dialogue/terminal.h"
+#include "report_copy.h"
 
 namespace sumwright {
 namespace {
@@ -80,8 +81,10 @@ ProgramDirectory& program_directory() {
 }
 
 // Starts the program in its directory with `input` on a pipe as standard
-// input and its output thrown away; gives its exit status, or -1.
-int run_program_with(const std::string& input) {
+// input and its output thrown away; gives its exit status, or -1. With
+// `peak_kib`, the most memory the program held at once (its peak resident
+// set, in KiB).
+int run_program_with(const std::string& input, long* peak_kib = nullptr) {
     const ProgramDirectory& directory = program_directory();
     const std::string program = directory.program().string();
     int input_pipe[2];
@@ -108,8 +111,12 @@ int run_program_with(const std::string& input) {
     const ssize_t written = ::write(input_pipe[1], input.data(), input.size());
     ::close(input_pipe[1]);
     int status = 0;
-    if (child < 0 || ::waitpid(child, &status, 0) != child || written != static_cast<ssize_t>(input.size())) {
+    rusage usage{};
+    if (child < 0 || ::wait4(child, &status, 0, &usage) != child || written != static_cast<ssize_t>(input.size())) {
         return -1;
+    }
+    if (peak_kib != nullptr) {
+        *peak_kib = usage.ru_maxrss;
     }
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
@@ -164,6 +171,74 @@ BENCHMARK_CAPTURE(BM_WholeRun, sumif_01, typed({"1", "1", "2", "B", "D", "2", "F
 BENCHMARK_CAPTURE(BM_WholeRun, sumif_02, typed({"1", "1", "3", "B", "D", "2", "F", "x"}))
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
+
+// The whole run that writes the subtotal report of 1000 levels (10.6 MB),
+// beside a tiny run (the same dialogue, 2 levels) plus a copy of that report
+// file: what writing the report costs beyond the bytes themselves. Each
+// iteration takes all three in turn, so that they share the machine's state.
+//   ratio:         whole run / (tiny run + plain copy)
+//   ratio_durable: whole run / (tiny run + a copy put in place as the report
+//                  is: synced to the disk, renamed, the directory synced);
+//                  the report itself is made durable, the plain copy is not.
+//   cpu_ratio:     the same as ratio in CPU time (user and system), which a
+//                  busy machine disturbs less than the wall time.
+// peak_mib is the most memory the 1000-level run held at once.
+void BM_WholeRunAgainstCopy(benchmark::State& state) {
+    using Clock = std::chrono::steady_clock;
+    const std::string large = typed({"1", "1", "1", "A", "1000", "D", "2", "A", "x"});
+    const std::string tiny = typed({"1", "1", "1", "A", "2", "D", "2", "A", "x"});
+    const fs::path report = program_directory().path() / "swr_subtotal.htm";
+    // Wall time, and CPU time of this process and its ended children.
+    double cpu_total = 0;
+    const auto seconds_of = [&cpu_total](auto run) {
+        const double cpu_before = cpu_seconds(RUSAGE_SELF) + children_cpu_seconds();
+        const auto start = Clock::now();
+        const bool done = run();
+        const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+        cpu_total = cpu_seconds(RUSAGE_SELF) + children_cpu_seconds() - cpu_before;
+        return done ? seconds : -1.0;
+    };
+    const fs::path source = program_directory().path() / "large_report.htm";
+    const fs::path copy = program_directory().path() / "copy_of_report.htm";
+    double whole = 0;
+    double tiny_run = 0;
+    double plain_copy = 0;
+    double durable_copy = 0;
+    double whole_cpu = 0;
+    double tiny_and_copy_cpu = 0;
+    long peak_kib = 0;
+    for (auto _ : state) {
+        const double whole_seconds = seconds_of([&] { return run_program_with(large, &peak_kib) == 0; });
+        whole_cpu += cpu_total;
+        fs::rename(report, source);
+        const double tiny_seconds = seconds_of([&] { return run_program_with(tiny) == 0; });
+        tiny_and_copy_cpu += cpu_total;
+        const double plain_seconds =
+            seconds_of([&] { return fs::copy_file(source, copy, fs::copy_options::overwrite_existing); });
+        tiny_and_copy_cpu += cpu_total;
+        const double durable_seconds = seconds_of([&] { return copy_put_in_place(source.string(), copy.string()); });
+        if (whole_seconds < 0 || tiny_seconds < 0 || plain_seconds < 0 || durable_seconds < 0) {
+            state.SkipWithError("a run or a copy failed");
+            return;
+        }
+        state.SetIterationTime(whole_seconds);
+        whole += whole_seconds;
+        tiny_run += tiny_seconds;
+        plain_copy += plain_seconds;
+        durable_copy += durable_seconds;
+    }
+    const auto per_iteration_ms = [&state](double total) {
+        return benchmark::Counter(total * 1000 / static_cast<double>(state.iterations()));
+    };
+    state.counters["tiny_run_ms"] = per_iteration_ms(tiny_run);
+    state.counters["copy_ms"] = per_iteration_ms(plain_copy);
+    state.counters["durable_copy_ms"] = per_iteration_ms(durable_copy);
+    state.counters["ratio"] = whole / (tiny_run + plain_copy);
+    state.counters["ratio_durable"] = whole / (tiny_run + durable_copy);
+    state.counters["cpu_ratio"] = whole_cpu / tiny_and_copy_cpu;
+    state.counters["peak_mib"] = static_cast<double>(peak_kib) / 1024;
+}
+BENCHMARK(BM_WholeRunAgainstCopy)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 // A run that ends at the terms: start, banner and exit, no checks.
 BENCHMARK_CAPTURE(BM_WholeRun, terms_declined, typed({"2"}))->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -3,23 +3,20 @@
 
 #include <benchmark/benchmark.h>
 
-#include <array>
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 #include <system_error>
 
 #include "generators/subtotal_generator.h"
 #include "generators/sumif_01_generator.h"
 #include "generators/sumif_02_generator.h"
-#include "report/file_replacement.h"
 #include "report/html_text.h"
 #include "report/report_file.h"
 #include "report/report_frame.h"
+#include "report_copy.h"
 
 namespace sumwright {
 namespace {
@@ -180,37 +177,14 @@ BENCHMARK(BM_CopyFileOfSubtotalSize)->Arg(10)->Arg(234)->Arg(1000)->Unit(benchma
 
 // The same copy through the C library's buffered streams, as the report
 // file itself writes. With a second argument of 1 the copy is put in place as
-// the report is: written beside the target, synced to the disk, renamed over
-// it, and the directory synced; the difference to 0 is what that costs.
+// the report is (see report_copy.h); the difference to 0 is what that costs.
 void BM_ReadWriteCopyOfSubtotalSize(benchmark::State& state) {
     const std::string source = source_of_subtotal_size(state.range(0));
     const std::string target = scratch().file("copy_target.htm");
     const bool durable = state.range(1) != 0;
-    std::array<char, std::size_t{64} * 1024> buffer{};
     for (auto _ : state) {
-        std::string reason;
-        std::optional<file_replacement::NewFile> beside;
-        if (durable) {
-            beside = file_replacement::create_beside(target, reason);
-        }
-        std::FILE* in = std::fopen(source.c_str(), "rb");
-        std::FILE* out = durable ? (beside ? beside->stream : nullptr) : std::fopen(target.c_str(), "wb");
-        if (in == nullptr || out == nullptr) {
-            state.SkipWithError("the copy could not be opened");
-            return;
-        }
-        std::size_t read = 0;
-        while ((read = std::fread(buffer.data(), 1, buffer.size(), in)) > 0) {
-            std::fwrite(buffer.data(), 1, read, out);
-        }
-        std::fclose(in);
-        if (durable) {
-            std::fflush(out);
-            file_replacement::write_to_disk(out);
-        }
-        std::fclose(out);
-        if (durable && !file_replacement::replace(beside->path, target, reason)) {
-            state.SkipWithError("the copy could not be put in place");
+        if (!(durable ? copy_put_in_place(source, target) : copy_through_streams(source, target))) {
+            state.SkipWithError("the copy failed");
             return;
         }
     }

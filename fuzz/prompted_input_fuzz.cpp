@@ -12,8 +12,8 @@
 #include <string_view>
 #include <vector>
 
-#include "dialogue/line_input.h"
-#include "dialogue/prompted_input.h"
+#include "console/line_input.h"
+#include "console/prompted_input.h"
 #include "fuzz_check.h"
 
 namespace {

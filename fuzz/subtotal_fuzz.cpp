@@ -7,10 +7,10 @@
 #include <string_view>
 
 #include "addressing/column_letters.h"
-#include "dialogue/prompted_input.h"
+#include "console/prompted_input.h"
 #include "generators/subtotal_generator.h"
-#include "report/number_text.h"
 #include "report_properties.h"
+#include "text/number_text.h"
 
 namespace {
 

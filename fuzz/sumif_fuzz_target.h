@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "dialogue/prompted_input.h"
+#include "console/prompted_input.h"
 #include "generators/sumif_answers.h"
 #include "report_properties.h"
 

@@ -9,7 +9,7 @@ work_dir=${1:-$HOME/sumwright-work}
 program_name=${2:-www.example.com.exe}
 
 cmake -S "$source_dir" -B "$source_dir/build/release" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DSUMWRIGHT_BUILD_TESTS=OFF >/dev/null
+    -DBUILD_TESTING=OFF >/dev/null
 cmake --build "$source_dir/build/release" --target sumwright >/dev/null
 
 mkdir -p "$work_dir"

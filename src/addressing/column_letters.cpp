@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <limits>
 
+#include "text/ascii_text.h"
+
 namespace sumwright {
 namespace {
 
@@ -31,20 +33,7 @@ std::int32_t saturate(std::int64_t value) {
 
 }  // namespace
 
-std::string normalized_column_name(std::string_view letters) {
-    const auto first = letters.find_first_not_of(' ');
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    const auto last = letters.find_last_not_of(' ');
-    std::string name(letters.substr(first, last - first + 1));
-    for (char& c : name) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    return name;
-}
+std::string normalized_column_name(std::string_view letters) { return upper_cased(trim_spaces(letters)); }
 
 std::int32_t column_to_number(std::string_view letters) {
     const std::string name = normalized_column_name(letters);

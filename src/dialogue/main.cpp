@@ -1,10 +1,10 @@
 #include <string_view>
 
+#include "console/standard_console.h"
 #include "dialogue/command_runner.h"
-#include "dialogue/interruption.h"
 #include "dialogue/program_flow.h"
-#include "dialogue/standard_console.h"
-#include "dialogue/standard_streams.h"
+#include "process/interruption.h"
+#include "process/standard_streams.h"
 
 int main(int argc, char** argv) {
     sumwright::standard_streams::ensure_open();

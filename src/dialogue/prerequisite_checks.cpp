@@ -5,8 +5,8 @@
 #include <string_view>
 #include <system_error>
 
+#include "console/key_wait.h"
 #include "dialogue/check_commands.h"
-#include "dialogue/key_wait.h"
 
 namespace sumwright {
 namespace {

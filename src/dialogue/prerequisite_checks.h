@@ -3,8 +3,8 @@
 #include <cstddef>
 #include <filesystem>
 
+#include "console/console.h"
 #include "dialogue/command_runner.h"
-#include "dialogue/console.h"
 
 namespace sumwright {
 

@@ -1,10 +1,10 @@
 #include "dialogue/program_flow.h"
 
-#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
-#include "dialogue/key_wait.h"
+#include "console/key_wait.h"
 #include "dialogue/prerequisite_checks.h"
 #include "dialogue/web_link.h"
 #include "generators/subtotal_generator.h"
@@ -118,40 +118,27 @@ std::optional<WebLink> run_branch_preamble(Console& console, std::string_view pr
     return link;
 }
 
-using BodyWriter = std::function<void(LineSink& report)>;
-
-// What the answers lead to: the body's writer, or why no report can be
-// written with them.
-struct PlannedBody {
-    BodyWriter write;
-    std::optional<std::string> problem;
-};
-
-// Asks the chosen generator's questions and checks the answers.
-PlannedBody ask_questions(Console& console, ReportKind kind) {
+// What each kind of report asks and writes (its texts are those of
+// report_texts(kind)): the questions asked, the answers checked, and the
+// body written. Nothing, or why no report can be written with the answers.
+std::optional<std::string> ask_and_write_body(Console& console, ReportKind kind, LineSink& report) {
     switch (kind) {
         case ReportKind::subtotal: {
-            SubtotalAnswers answers = ask_subtotal_questions(console);
+            const SubtotalAnswers answers = ask_subtotal_questions(console);
             if (auto problem = subtotal_level_count_problem(answers.group_column_count)) {
-                return {{}, std::move(problem)};
+                return problem;
             }
-            return {[answers = std::move(answers)](LineSink& report) {
-                        write_subtotal_body(report, answers, formula_separator);
-                    },
-                    std::nullopt};
+            write_subtotal_body(report, answers, formula_separator);
+            return std::nullopt;
         }
         case ReportKind::sumif_01:
-            return {[answers = ask_sumif_01_questions(console)](LineSink& report) {
-                        write_sumif_01_body(report, answers, formula_separator);
-                    },
-                    std::nullopt};
+            write_sumif_01_body(report, ask_sumif_01_questions(console), formula_separator);
+            return std::nullopt;
         case ReportKind::sumif_02:
             break;
     }
-    return {[answers = ask_sumif_02_questions(console)](LineSink& report) {
-                write_sumif_02_body(report, answers, formula_separator);
-            },
-            std::nullopt};
+    write_sumif_02_body(report, ask_sumif_02_questions(console), formula_separator);
+    return std::nullopt;
 }
 
 // The report is not written: the reason goes to standard error, between
@@ -176,13 +163,13 @@ bool write_report(Console& console, ReportKind kind, const WebLink& link) {
         return false;
     }
     write_opening_line(console, kind);
-    const PlannedBody body = ask_questions(console, kind);
-    if (body.problem) {
-        report_failure(console, texts.file_name, "not written: " + *body.problem);
+    // Only the new file beside the report holds the head until the report is
+    // finished: answers that give no report leave the old one as it was.
+    write_report_head(*report, kind, link.web_link, link.link_program_name);
+    if (const auto problem = ask_and_write_body(console, kind, *report)) {
+        report_failure(console, texts.file_name, "not written: " + *problem);
         return false;
     }
-    write_report_head(*report, kind, link.web_link, link.link_program_name);
-    body.write(*report);
     write_report_end(*report);
     if (!report->finish(reason)) {
         report_failure(console, texts.file_name, "could not be written: " + reason);

@@ -2,8 +2,8 @@
 
 #include <string_view>
 
+#include "console/console.h"
 #include "dialogue/command_runner.h"
-#include "dialogue/console.h"
 
 namespace sumwright {
 

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "text/ascii_text.h"
+
 namespace sumwright {
 namespace {
 
@@ -17,14 +19,6 @@ constexpr std::array<SiteMarker, 3> site_markers{{
     {"https.", "https://"},
 }};
 
-std::string_view trim_spaces(std::string_view text) {
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
 }  // namespace
 
 std::optional<WebLink> derive_web_link(std::string_view argument0) {
@@ -33,11 +27,7 @@ std::optional<WebLink> derive_web_link(std::string_view argument0) {
     const auto trimmed_length = static_cast<std::ptrdiff_t>(trim_spaces(argument0).size());
     const std::ptrdiff_t kept_length = trimmed_length - 4;
     std::string name(kept_length < 0 ? argument0 : argument0.substr(0, static_cast<std::size_t>(kept_length)));
-    for (char& c : name) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
+    lower_case(name);
     for (const auto& [marker, link_prefix] : site_markers) {
         auto position = name.find(marker);
         if (position == std::string::npos) {

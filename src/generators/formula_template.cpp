@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "addressing/column_letters.h"
+#include "text/ascii_text.h"
 
 namespace sumwright {
 namespace {
@@ -44,20 +45,6 @@ std::optional<std::string> symbol_value(std::string_view symbol, const TemplateV
 }
 
 }  // namespace
-
-void upper_case(std::string& text) {
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-}
-
-std::string upper_cased(std::string_view text) {
-    std::string result(text);
-    upper_case(result);
-    return result;
-}
 
 std::string fill_formula_template(std::string_view formula_template, const TemplateValues& values) {
     std::string formula;

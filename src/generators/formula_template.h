@@ -5,10 +5,6 @@
 
 namespace sumwright {
 
-// The letters a to z become A to Z; every other byte stays.
-void upper_case(std::string& text);
-std::string upper_cased(std::string_view text);
-
 // What the symbols of a formula template stand for.
 struct TemplateValues {
     std::string_view group_column;       // {G}, as typed

@@ -1,9 +1,10 @@
 #include "generators/subtotal_generator.h"
 
 #include "addressing/column_letters.h"
-#include "dialogue/prompted_input.h"
-#include "generators/formula_template.h"
-#include "report/number_text.h"
+#include "console/prompted_input.h"
+#include "generators/step_head.h"
+#include "text/ascii_text.h"
+#include "text/number_text.h"
 
 namespace sumwright {
 namespace {
@@ -80,18 +81,6 @@ private:
         report_.write_line("<br>");
     }
 
-    void write_step_head(std::int64_t step, bool step_line_holds_break) {
-        report_.write_line("<br>");
-        report_.write_line("--------------------");
-        report_.write_line("<br>");
-        if (step_line_holds_break) {
-            report_.write_line("step = " + number_text(step) + "<br>");
-        } else {
-            report_.write_line("step = " + number_text(step));
-            report_.write_line("<br>");
-        }
-    }
-
     // The formula in upper case, then the target cell and the instructions.
     void write_formula_and_foot(std::int64_t step) {
         upper_case(formula_);
@@ -104,7 +93,7 @@ private:
     }
 
     void write_marker_step(std::int64_t level) {
-        write_step_head(level, true);
+        write_step_head(report_, level, true);
         formula_.clear();
         if (level == 1) {
             // The first grouping column exactly as typed.
@@ -127,7 +116,7 @@ private:
     }
 
     void write_label_step(std::int64_t level, std::int64_t step) {
-        write_step_head(step, false);
+        write_step_head(report_, step, false);
         const std::string marker = free_column(level);
         const std::string column = grouping_column(level);
         formula_.clear();
@@ -143,7 +132,7 @@ private:
     }
 
     void write_sum_step(std::int64_t level, std::int64_t step) {
-        write_step_head(step, false);
+        write_step_head(report_, step, false);
         const std::string marker = free_column(level);
         const std::string_view data = answers_.data_column;
         formula_.clear();

@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "dialogue/console.h"
-#include "report/line_sink.h"
+#include "console/console.h"
+#include "text/line_sink.h"
 
 namespace sumwright {
 

@@ -1,6 +1,6 @@
 #include "generators/subtotal_level_limit.h"
 
-#include "report/number_text.h"
+#include "text/number_text.h"
 
 namespace sumwright {
 

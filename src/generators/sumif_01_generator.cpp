@@ -3,7 +3,6 @@
 #include <array>
 
 #include "generators/sumif_steps.h"
-#include "report/number_text.h"
 
 namespace sumwright {
 namespace {
@@ -11,11 +10,8 @@ namespace {
 constexpr std::array<std::string_view, 1> notes_before_row{"Row number (start) with data must be row() > 1"};
 
 constexpr SumifPrompts prompts{
-    .group_column = "Column name for creating groups = ",
-    .data_column = "Column name with data (sum) = ",
     .notes_before_row = notes_before_row,
     .first_row = "Row number (start) with data cell = ",
-    .free_column = "Column name (start) with free area = ",
 };
 
 constexpr IntroductionLabels introduction_labels{
@@ -58,17 +54,7 @@ constexpr std::array<SumifStep, 9> steps{{
 SumifAnswers ask_sumif_01_questions(Console& console) { return ask_sumif_questions(console, prompts); }
 
 void write_sumif_01_body(LineSink& report, const SumifAnswers& answers, std::string_view formula_separator) {
-    const std::string first_row_text = number_text(answers.first_row);
-    const TemplateValues values{answers.group_column, answers.data_column, first_row_text, answers.free_column,
-                                formula_separator};
-    write_introduction(report, introduction_labels, answers);
-    std::int64_t number = 1;
-    for (const SumifStep& step : steps) {
-        write_step_block(report, number, step, values);
-        ++number;
-    }
-    report.write_line("<br>");
-    report.write_line("<br>");
+    write_sumif_body(report, answers, formula_separator, introduction_labels, steps);
 }
 
 }  // namespace sumwright

@@ -2,9 +2,7 @@
 
 #include <array>
 
-#include "addressing/column_letters.h"
 #include "generators/sumif_steps.h"
-#include "report/number_text.h"
 
 namespace sumwright {
 namespace {
@@ -17,11 +15,8 @@ constexpr std::array<std::string_view, 3> notes_before_row{
 };
 
 constexpr SumifPrompts prompts{
-    .group_column = "Column name for creating groups = ",
-    .data_column = "Column name with data (sum) = ",
     .notes_before_row = notes_before_row,
     .first_row = "Row number (start) with data cell   = ",
-    .free_column = "Column name (start) with free area = ",
 };
 
 constexpr IntroductionLabels introduction_labels{
@@ -92,35 +87,14 @@ constexpr std::array<SumifStep, 17> steps{{
 
 // The selection row's column where the user types a group number: it gets no
 // formula, and the note after the selection row's first step says so.
-constexpr std::int64_t skip_note_after_step = 10;
-constexpr std::int64_t skipped_column_offset = 6;
-
-void write_skip_note(LineSink& report, std::string_view free_column) {
-    write_block_rule(report);
-    report.write_line("<br>");
-    report.write_line("<b> Skip column " + column_offset(free_column, skipped_column_offset) + ".</b>");
-    report.write_line("<br>");
-}
+constexpr SkippedColumn group_number_column{.after_step = 10, .column_offset = 6};
 
 }  // namespace
 
 SumifAnswers ask_sumif_02_questions(Console& console) { return ask_sumif_questions(console, prompts); }
 
 void write_sumif_02_body(LineSink& report, const SumifAnswers& answers, std::string_view formula_separator) {
-    const std::string first_row_text = number_text(answers.first_row);
-    const TemplateValues values{answers.group_column, answers.data_column, first_row_text, answers.free_column,
-                                formula_separator};
-    write_introduction(report, introduction_labels, answers);
-    std::int64_t number = 1;
-    for (const SumifStep& step : steps) {
-        write_step_block(report, number, step, values);
-        if (number == skip_note_after_step) {
-            write_skip_note(report, answers.free_column);
-        }
-        ++number;
-    }
-    report.write_line("<br>");
-    report.write_line("<br>");
+    write_sumif_body(report, answers, formula_separator, introduction_labels, steps, group_number_column);
 }
 
 }  // namespace sumwright

@@ -2,9 +2,9 @@
 
 #include <string_view>
 
-#include "dialogue/console.h"
+#include "console/console.h"
 #include "generators/sumif_answers.h"
-#include "report/line_sink.h"
+#include "text/line_sink.h"
 
 namespace sumwright {
 

@@ -1,8 +1,10 @@
 #include "generators/sumif_steps.h"
 
 #include "addressing/column_letters.h"
-#include "dialogue/prompted_input.h"
-#include "report/number_text.h"
+#include "console/prompted_input.h"
+#include "generators/step_head.h"
+#include "text/ascii_text.h"
+#include "text/number_text.h"
 
 namespace sumwright {
 
@@ -20,6 +22,8 @@ SumifAnswers ask_sumif_questions(Console& console, const SumifPrompts& prompts) 
     answers.free_column = prompt_text(console, prompts.free_column);
     return answers;
 }
+
+namespace {
 
 void write_introduction(LineSink& report, const IntroductionLabels& labels, const SumifAnswers& answers) {
     report.write_line("<b>Introduction</b>");
@@ -43,16 +47,8 @@ std::string target_of(const SumifStep& step, const TemplateValues& values) {
     return target;
 }
 
-void write_block_rule(LineSink& report) {
-    report.write_line("<br>");
-    report.write_line("--------------------");
-    report.write_line("<br>");
-}
-
 void write_step_block(LineSink& report, std::int64_t number, const SumifStep& step, const TemplateValues& values) {
-    write_block_rule(report);
-    report.write_line("step = " + number_text(number));
-    report.write_line("<br>");
+    write_step_head(report, number, false);
     report.write_line(fill_formula_template(step.formula_template, values));
     report.write_line("<br>");
     report.write_text(step.instruction->opening);
@@ -63,6 +59,34 @@ void write_step_block(LineSink& report, std::int64_t number, const SumifStep& st
         report.write_line(step.instruction->continuation);
         report.write_line("<br>");
     }
+}
+
+void write_skip_note(LineSink& report, std::string_view free_column, std::int32_t column_offset) {
+    write_block_rule(report);
+    report.write_line("<br>");
+    report.write_line("<b> Skip column " + sumwright::column_offset(free_column, column_offset) + ".</b>");
+    report.write_line("<br>");
+}
+
+}  // namespace
+
+void write_sumif_body(LineSink& report, const SumifAnswers& answers, std::string_view formula_separator,
+                      const IntroductionLabels& labels, std::span<const SumifStep> steps,
+                      std::optional<SkippedColumn> skipped) {
+    const std::string first_row_text = number_text(answers.first_row);
+    const TemplateValues values{answers.group_column, answers.data_column, first_row_text, answers.free_column,
+                                formula_separator};
+    write_introduction(report, labels, answers);
+    std::int64_t number = 1;
+    for (const SumifStep& step : steps) {
+        write_step_block(report, number, step, values);
+        if (skipped && number == skipped->after_step) {
+            write_skip_note(report, answers.free_column, skipped->column_offset);
+        }
+        ++number;
+    }
+    report.write_line("<br>");
+    report.write_line("<br>");
 }
 
 }  // namespace sumwright

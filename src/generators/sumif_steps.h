@@ -1,14 +1,15 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 
-#include "dialogue/console.h"
+#include "console/console.h"
 #include "generators/formula_template.h"
 #include "generators/sumif_answers.h"
-#include "report/line_sink.h"
+#include "text/line_sink.h"
 
 namespace sumwright {
 
@@ -41,11 +42,11 @@ struct IntroductionLabels {
 
 // The texts the dialogue shows while it asks the four questions.
 struct SumifPrompts {
-    std::string_view group_column;
-    std::string_view data_column;
+    std::string_view group_column = "Column name for creating groups = ";
+    std::string_view data_column = "Column name with data (sum) = ";
     std::span<const std::string_view> notes_before_row;  // lines shown before the row is asked
     std::string_view first_row;
-    std::string_view free_column;
+    std::string_view free_column = "Column name (start) with free area = ";
 };
 
 // Asks the four questions: group column, data column, the notes and the first
@@ -53,18 +54,18 @@ struct SumifPrompts {
 // InputEnded.
 SumifAnswers ask_sumif_questions(Console& console, const SumifPrompts& prompts);
 
-// The ten lines of the introduction block: the answers upper-cased, the row as
-// a number field.
-void write_introduction(LineSink& report, const IntroductionLabels& labels, const SumifAnswers& answers);
+// A column of the free area that gets no formula (the user types into it),
+// named in a note after one of the steps.
+struct SkippedColumn {
+    std::int64_t after_step = 0;
+    std::int32_t column_offset = 0;
+};
 
-// The step's target: the column letters of the free column plus its offset,
-// followed by the first data row where the target is a cell.
-std::string target_of(const SumifStep& step, const TemplateValues& values);
-
-// One step block: the head with its number, the formula and the instruction.
-void write_step_block(LineSink& report, std::int64_t number, const SumifStep& step, const TemplateValues& values);
-
-// The line that heads every step block and note: "<br>", 20 hyphens, "<br>".
-void write_block_rule(LineSink& report);
+// A whole SUMIF report body: the introduction (the answers upper-cased, the
+// row as a number field), one block a step (the head with its number, the
+// formula and the instruction), the note on the skipped column, two "<br>".
+void write_sumif_body(LineSink& report, const SumifAnswers& answers, std::string_view formula_separator,
+                      const IntroductionLabels& labels, std::span<const SumifStep> steps,
+                      std::optional<SkippedColumn> skipped = std::nullopt);
 
 }  // namespace sumwright

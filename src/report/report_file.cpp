@@ -2,11 +2,16 @@
 
 #include <cerrno>
 
-#include "dialogue/interruption.h"
+#include "process/interruption.h"
 #include "report/file_replacement.h"
 #include "report/html_text.h"
 
 namespace sumwright {
+namespace {
+
+constexpr std::size_t buffer_size = std::size_t{64} * 1024;
+
+}  // namespace
 
 std::unique_ptr<ReportFile> ReportFile::open(const std::string& name, std::string& reason) {
     auto created = file_replacement::create_beside(name, reason);
@@ -19,6 +24,7 @@ std::unique_ptr<ReportFile> ReportFile::open(const std::string& name, std::strin
 ReportFile::ReportFile(std::string name, std::FILE* stream, std::string temporary_path)
     : name_(std::move(name)), stream_(stream), temporary_path_(std::move(temporary_path)) {
     interruption::set_file_to_remove(temporary_path_.c_str());
+    buffer_.reserve(buffer_size + 4096);
 }
 
 ReportFile::~ReportFile() { discard(); }
@@ -35,28 +41,40 @@ void ReportFile::discard() {
     }
 }
 
-void ReportFile::write_bytes(std::string_view bytes) {
-    if (write_error_ != 0 || stream_ == nullptr) {
-        return;
+void ReportFile::hand_over_buffer() {
+    if (write_error_ == 0 && stream_ != nullptr && !buffer_.empty()) {
+        errno = 0;
+        if (std::fwrite(buffer_.data(), 1, buffer_.size(), stream_) != buffer_.size()) {
+            write_error_ = errno != 0 ? errno : EIO;
+        }
     }
-    errno = 0;
-    if (std::fwrite(bytes.data(), 1, bytes.size(), stream_) != bytes.size()) {
-        write_error_ = errno != 0 ? errno : EIO;
+    buffer_.clear();
+}
+
+void ReportFile::write_bytes(std::string_view bytes) {
+    buffer_ += bytes;
+    if (buffer_.size() >= buffer_size) {
+        hand_over_buffer();
     }
 }
 
 void ReportFile::write_text(std::string_view text) { pending_ += text; }
 
 void ReportFile::write_line(std::string_view text) {
-    pending_ += text;
-    write_bytes(protect_character_references(pending_));
+    const auto write = [this](std::string_view piece) { write_bytes(piece); };
+    if (pending_.empty()) {
+        write_protected(text, write);
+    } else {
+        pending_ += text;
+        write_protected(pending_, write);
+        pending_.clear();
+    }
     write_bytes("\r\n");
-    pending_.clear();
 }
 
 void ReportFile::write_verbatim_line(std::string_view text) {
-    pending_ += text;
     write_bytes(pending_);
+    write_bytes(text);
     write_bytes("\r\n");
     pending_.clear();
 }
@@ -66,6 +84,7 @@ bool ReportFile::finish(std::string& reason) {
         reason = file_replacement::reason_of(EBADF);
         return false;
     }
+    hand_over_buffer();
     errno = 0;
     if (write_error_ == 0 && std::fflush(stream_) != 0) {
         write_error_ = errno != 0 ? errno : EIO;

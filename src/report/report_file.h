@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "report/line_sink.h"
+#include "text/line_sink.h"
 
 namespace sumwright {
 
@@ -36,16 +36,18 @@ public:
     // failed; the report's previous content is then left as it was.
     bool finish(std::string& reason);
 
-    [[nodiscard]] const std::string& name() const { return name_; }
-
 private:
     void write_bytes(std::string_view bytes);
+    void hand_over_buffer();
     void discard();
 
     std::string name_;
     std::FILE* stream_;
     std::string temporary_path_;
     std::string pending_;
+    // Bytes gathered for the stream, handed over in large blocks: a report
+    // is written in millions of small pieces.
+    std::string buffer_;
     int write_error_ = 0;
 };
 

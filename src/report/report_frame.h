@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "report/line_sink.h"
+#include "text/line_sink.h"
 
 namespace sumwright {
 

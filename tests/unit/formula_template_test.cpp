@@ -36,9 +36,5 @@ INSTANTIATE_TEST_SUITE_P(
                     FillCase{"=t(\"ab\xe4\xdf\")&{G}", {"x\xe9", "", "", "", ";"}, "=T(\"AB\xe4\xdf\")&X\xe9"},
                     FillCase{"{G}{r}", {"", "", "-3", "", ";"}, "-3"}));
 
-TEST(UpperCased, ChangesOnlyAsciiLetters) {
-    EXPECT_EQ(upper_cased("az AZ 09 @[`{ \xe0\xff"), "AZ AZ 09 @[`{ \xe0\xff");
-}
-
 }  // namespace
 }  // namespace sumwright

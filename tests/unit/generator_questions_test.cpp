@@ -8,6 +8,7 @@
 #include "generators/subtotal_generator.h"
 #include "generators/sumif_01_generator.h"
 #include "generators/sumif_02_generator.h"
+#include "memory_line_sink.h"
 
 namespace sumwright {
 namespace {

@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "memory_line_sink.h"
+
 namespace sumwright {
 
 inline constexpr std::size_t golden_frame_lines = 31;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace sumwright {
 namespace {
 
@@ -40,6 +42,22 @@ TEST(ProtectCharacterReferences, LeavesEverythingElseAsItIs) {
          {R"(=IF(F2<>"";T("SUBTOTAL_01(A="&A2&", D)=");""))", R"("<<<  "&J2;"")", R"("<<<  "&AF10;"")", "&X1;",
           "&NBSP;", "&DD", "&ENG1", "&TRADE", "&AM", "&G", "&L1&", "&ET", "&", "a & b", "&;", "<br>"}) {
         EXPECT_EQ(protect_character_references(line), line) << line;
+    }
+}
+
+// Lines are searched several bytes at a time: an "&" is found at every
+// place in a line, the last byte and the bytes around a step's edges too.
+TEST(ProtectCharacterReferences, FindsAnAmpersandAnywhere) {
+    for (std::size_t place = 0; place < 40; ++place) {
+        const std::string filler(place, 'X');
+        const auto placed = [&filler](std::string_view middle, std::string_view end) {
+            std::string line = filler;
+            line.append(middle).append(end);
+            return line;
+        };
+        EXPECT_EQ(protect_character_references(placed("&GT&&#", filler)), placed("&amp;GT&&amp;#", filler));
+        EXPECT_EQ(protect_character_references(placed("&A&", "")), placed("&A&", ""));
+        EXPECT_EQ(protect_character_references(placed("&#", "")), placed("&amp;#", ""));
     }
 }
 

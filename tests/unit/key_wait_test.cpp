@@ -1,4 +1,4 @@
-#include "dialogue/key_wait.h"
+#include "console/key_wait.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "dialogue/prompted_input.h"
+#include "console/prompted_input.h"
 
 #include <gtest/gtest.h>
 

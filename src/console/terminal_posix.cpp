@@ -5,8 +5,8 @@
 #include <cerrno>
 #include <string>
 
-#include "dialogue/interruption.h"
-#include "dialogue/terminal.h"
+#include "console/terminal.h"
+#include "process/interruption.h"
 
 namespace sumwright::terminal {
 namespace {

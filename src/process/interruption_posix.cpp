@@ -4,8 +4,8 @@
 #include <csignal>
 #include <initializer_list>
 
-#include "dialogue/interruption.h"
-#include "dialogue/interruption_state.h"
+#include "process/interruption.h"
+#include "process/interruption_state.h"
 
 namespace sumwright::interruption {
 namespace {

@@ -1,4 +1,4 @@
-#include "dialogue/standard_streams.h"
+#include "process/standard_streams.h"
 
 namespace sumwright::standard_streams {
 

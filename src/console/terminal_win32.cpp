@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "dialogue/terminal.h"
+#include "console/terminal.h"
 
 namespace sumwright::terminal {
 namespace {

@@ -1,9 +1,7 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 #include <string_view>
-#include <vector>
 
 namespace sumwright {
 
@@ -30,19 +28,6 @@ public:
     // The sink can take no more lines (a write has failed); writers of long
     // output stop early instead of composing lines that go nowhere.
     [[nodiscard]] virtual bool failed() const { return false; }
-};
-
-// Collects whole lines in memory; used where the lines are wanted as values.
-class MemoryLineSink final : public LineSink {
-public:
-    void write_text(std::string_view text) override;
-    void write_line(std::string_view text) override;
-
-    [[nodiscard]] const std::vector<std::string>& lines() const { return lines_; }
-
-private:
-    std::string pending_;
-    std::vector<std::string> lines_;
 };
 
 }  // namespace sumwright

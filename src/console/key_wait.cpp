@@ -1,4 +1,4 @@
-#include "dialogue/key_wait.h"
+#include "console/key_wait.h"
 
 #include <algorithm>
 #include <chrono>
@@ -9,8 +9,7 @@ namespace {
 constexpr std::chrono::milliseconds poll_interval{200};
 
 template <typename Accepts>
-std::string wait(Console& console, std::initializer_list<std::string_view> option_lines,
-                 Accepts accepts) {
+std::string wait(Console& console, std::initializer_list<std::string_view> option_lines, Accepts accepts) {
     // The terminal goes into single-key mode before the options appear, so
     // a key pressed as soon as they are shown is neither echoed nor lost.
     const auto session = console.begin_key_session();

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "report/line_sink.h"
+#include "text/line_sink.h"
 
 namespace sumwright {
 

@@ -2,8 +2,8 @@
 #include <atomic>
 #include <cstring>
 
-#include "dialogue/interruption.h"
-#include "dialogue/interruption_state.h"
+#include "process/interruption.h"
+#include "process/interruption_state.h"
 
 namespace sumwright::interruption {
 namespace {

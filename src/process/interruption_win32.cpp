@@ -1,7 +1,7 @@
 #include <windows.h>
 
-#include "dialogue/interruption.h"
-#include "dialogue/interruption_state.h"
+#include "process/interruption.h"
+#include "process/interruption_state.h"
 
 namespace sumwright::interruption {
 namespace {

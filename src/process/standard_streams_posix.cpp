@@ -4,7 +4,7 @@
 #include <cerrno>
 #include <initializer_list>
 
-#include "dialogue/standard_streams.h"
+#include "process/standard_streams.h"
 
 namespace sumwright::standard_streams {
 

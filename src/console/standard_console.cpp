@@ -1,8 +1,8 @@
-#include "dialogue/standard_console.h"
+#include "console/standard_console.h"
 
 #include <cstdio>
 
-#include "dialogue/terminal.h"
+#include "console/terminal.h"
 
 namespace sumwright {
 namespace {

@@ -4,8 +4,8 @@
 #include <optional>
 #include <string>
 
-#include "dialogue/console.h"
-#include "dialogue/line_input.h"
+#include "console/console.h"
+#include "console/line_input.h"
 
 namespace sumwright {
 

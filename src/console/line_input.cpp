@@ -1,4 +1,4 @@
-#include "dialogue/line_input.h"
+#include "console/line_input.h"
 
 #include <algorithm>
 #include <array>

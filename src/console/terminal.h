@@ -3,7 +3,7 @@
 #include <chrono>
 #include <cstddef>
 
-#include "dialogue/console.h"
+#include "console/console.h"
 
 namespace sumwright::terminal {
 
