@@ -181,6 +181,7 @@ namespace {
 
 std::string read_answer_line(Console& console, std::string_view prompt) {
     const bool interactive = console.is_interactive();
+    console.begin_answer();
     if (interactive) {
         console.write_text(prompt);
         console.write_text("? ");
