@@ -13,6 +13,9 @@
 //   wait TEXT   waits until TEXT appears on the screen after the end of the
 //               text the previous wait found ("\n" is a row end, "\\" a
 //               backslash)
+//   idle MS     lets the program alone for MS milliseconds, between the
+//               lines "idle: start" and "idle: end" on standard error (for
+//               benchmarks that measure the program meanwhile; not a wait)
 //   end         waits until the program has ended
 //
 // Every wait gives up after a bounded time. At the end the driver prints the
@@ -24,6 +27,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <optional>
 #include <string>
@@ -301,6 +305,11 @@ struct Driver {
                 if (!wait_for(unescape(command.substr(5)))) {
                     return false;
                 }
+            } else if (command.substr(0, 5) == "idle ") {
+                const DWORD idle_ms = std::strtoul(line.c_str() + 5, nullptr, 10);
+                write_all(errors, "idle: start\n");
+                Sleep(idle_ms);
+                write_all(errors, "idle: end\n");
             } else if (command == "end") {
                 if (WaitForSingleObject(program.hProcess, wait_limit_ms) != WAIT_OBJECT_0) {
                     return fail("the program did not end");
