@@ -21,8 +21,8 @@ BOOL WINAPI note_control_event(DWORD /*control_type*/);
 // Set once the console has sent a control event; the interruption handler
 // (interruption_win32.cpp) is then ending the process.
 HANDLE control_event_seen() {
-    static const HANDLE event = [] {
-        const HANDLE created = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    static HANDLE event = [] {
+        HANDLE created = CreateEventA(nullptr, TRUE, FALSE, nullptr);
         // Registered after the interruption handler, so called before it.
         SetConsoleCtrlHandler(note_control_event, TRUE);
         return created;
@@ -92,7 +92,7 @@ std::size_t read_console_line(HANDLE input, char* buffer, DWORD wanted) {
         wait_out_interruption();
         return 0;
     }
-    return buffer[0] == end_of_file_key ? 0 : count;
+    return buffer[0] == end_of_file_key ? std::size_t{0} : std::size_t{count};
 }
 
 }  // namespace
@@ -107,7 +107,7 @@ std::size_t read_standard_input(char* buffer, std::size_t size) {
     // A few kilobytes per read, a size that consoles, pipes and files all serve.
     constexpr std::size_t read_limit = 4096;
     const auto wanted = static_cast<DWORD>(size < read_limit ? size : read_limit);
-    const HANDLE input = input_handle();
+    HANDLE input = input_handle();
     DWORD mode = 0;
     if (GetConsoleMode(input, &mode) != 0) {
         // The console's own line editing; the rest of a long line waits in
@@ -129,7 +129,7 @@ SingleKeyMode::SingleKeyMode() { control_event_seen(); }
 SingleKeyMode::~SingleKeyMode() = default;
 
 KeyPoll SingleKeyMode::poll(std::chrono::milliseconds timeout) {
-    const HANDLE input = input_handle();
+    HANDLE input = input_handle();
     const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(timeout.count());
     for (;;) {
         const ULONGLONG now = GetTickCount64();

@@ -262,7 +262,7 @@ struct Driver {
     Console* console = nullptr;
     std::size_t seen = 0;  // screen text already matched by a wait
 
-    bool fail(const std::string& why) {
+    bool fail(const std::string& why) const {
         write_all(errors, "console driver: " + why + "\n");
         return false;
     }
