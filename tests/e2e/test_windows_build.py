@@ -177,23 +177,25 @@ def unwanted_keys(accepted: str) -> str:
     return "type " + digits + "aZ,.-\"" + "".join(NAMED_KEYS)
 
 
-def offered(wait_text: str, key: str, accepted: str, unwanted: bool) -> list[str]:
-    """Waits for a key wait's last option line and presses `key`; with
-    `unwanted`, every other key first and Enter and a letter right after."""
-    if not unwanted:
+def offered(wait_text: str, key: str, accepted: str | None = None) -> list[str]:
+    """Waits for a key wait's last option line and presses `key`; given the
+    wait's `accepted` keys, every other key first, and Enter and a letter
+    right after."""
+    if accepted is None:
         return [f"wait {wait_text}", f"type {key}"]
     return [f"wait {wait_text}", unwanted_keys(accepted), f"type {key}{{Enter}}q"]
 
 
-def console_dialogue(menu_key: str, answers: list[str], *, unwanted: bool = False,
-                     final_key: str = "{Up}") -> list[str]:
+def console_dialogue(menu_key: str, answers: list[str], *, unwanted: bool = False) -> list[str]:
     """A driver script for a whole run: each answer is typed once its prompt
-    is shown; the driver's key notation is allowed in the answers."""
-    script = [*offered(TERMS_WAIT, "1", "12", unwanted), *offered(WARNING_WAIT, "1", "12", unwanted),
-              *offered(MENU_WAIT, menu_key, "123", unwanted)]
+    is shown (the driver's key notation is allowed in the answers); an arrow
+    key ends the final wait."""
+    script = [*offered(TERMS_WAIT, "1", "12" if unwanted else None),
+              *offered(WARNING_WAIT, "1", "12" if unwanted else None),
+              *offered(MENU_WAIT, menu_key, "123" if unwanted else None)]
     for answer in answers:
         script += [f"wait {PROMPT_END}", f"type {answer}{{Enter}}"]
-    return [*script, f"wait {FINAL_WAIT}", f"type {final_key}", "end"]
+    return [*script, f"wait {FINAL_WAIT}", "type {Up}", "end"]
 
 
 def linux_terminal_run(directory: Path, menu_key: str, answers: list[str], program_name: str) -> str:
@@ -268,7 +270,7 @@ ENDING_WAITS = [
     # Wine's cmd runs dir, but Wine has no sort.
     pytest.param(DEFAULT_PROGRAM_NAME, False, [], [*CHECKS_HEADING, "cmd", "sort", "Check availability sort.exe.",
                                                    PATH_HINT, "<9> end"], "9", id="failed-check"),
-    pytest.param("sumwright.exe", True, [*offered(WARNING_WAIT, "1", "12", False), *offered(MENU_WAIT, "2", "", False)],
+    pytest.param("sumwright.exe", True, [*offered(WARNING_WAIT, "1"), *offered(MENU_WAIT, "2")],
                  ["BE CAREFUL AND COPY AND RENAME THE PROGRAM ACCORDING TO THE INSTRUCTIONS!",
                   "Info: https://www.sumwright.example.com", "-" * 28, "", "<1> = continue and end"], "1",
                  id="rename-notice"),
@@ -278,7 +280,7 @@ ENDING_WAITS = [
 @pytest.mark.parametrize("program_name, tools, way, last_lines, key", ENDING_WAITS)
 def test_waits_that_end_the_run_drop_every_other_key(windows_build, wine_env, tmp_path, program_name, tools, way,
                                                      last_lines, key):
-    script = [*offered(TERMS_WAIT, "1", "12", False), *way, *offered(last_lines[-1], key, key, True), "end"]
+    script = [*offered(TERMS_WAIT, "1"), *way, *offered(last_lines[-1], key, accepted=key), "end"]
     run = run_in_console(windows_build, wine_env, tmp_path, script, tools=tools, program_name=program_name)
 
     assert run.status == 0
@@ -291,8 +293,8 @@ def test_waits_that_end_the_run_drop_every_other_key(windows_build, wine_env, tm
 
 def test_typed_answers_use_the_consoles_line_editing(windows_build, wine_env, tmp_path):
     typed_answers = [
-        "xB{Left}{Backspace}{End},z",  # B,z
-        typed("DQ") + "{Left}{Del}{Home}" + typed('"'),  # "D
+        "xB{Left}{Backspace}{Right},z",  # B,z
+        typed("DQ") + "{Left}{Del}{Home}" + typed('"') + "{End}",  # "D
         "",
         "F" + "G" * 4999,
     ]
@@ -304,13 +306,12 @@ def test_typed_answers_use_the_consoles_line_editing(windows_build, wine_env, tm
     assert windows.report("swr_sumif_01.htm") == linux.report("swr_sumif_01.htm")
 
 
-TO_QUESTIONS = [*offered(TERMS_WAIT, "1", "12", False), *offered(WARNING_WAIT, "1", "12", False),
-                *offered(MENU_WAIT, "2", "123", False)]
+TO_QUESTIONS = [*offered(TERMS_WAIT, "1"), *offered(WARNING_WAIT, "1"), *offered(MENU_WAIT, "2")]
 # The way to the interruption and the interruption.
 INTERRUPTIONS = [
     pytest.param([*TO_QUESTIONS, f"wait {PROMPT_END}", "type B{Enter}", f"wait {PROMPT_END}", "type {Ctrl+C}"],
                  id="ctrl-c-at-prompt"),
-    pytest.param([*offered(TERMS_WAIT, "1", "12", False), f"wait {WARNING_WAIT}", "type {Ctrl+C}"],
+    pytest.param([*offered(TERMS_WAIT, "1"), f"wait {WARNING_WAIT}", "type {Ctrl+C}"],
                  id="ctrl-c-at-key-wait"),
 ]
 
