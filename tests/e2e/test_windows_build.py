@@ -172,9 +172,10 @@ NAMED_KEYS = ["{Space}", "{Tab}", "{Enter}", "{Backspace}", "{Esc}", "{Up}", "{D
 
 
 def unwanted_keys(accepted: str) -> str:
-    """Every kind of key a key wait offering `accepted` must drop."""
+    """Every kind of key a key wait offering `accepted` must drop. The last,
+    byte 0xE0, once prefixed a scan code, and took the key after it along."""
     digits = "".join(digit for digit in "0123456789" if digit not in accepted)
-    return "type " + digits + "aZ,.-\"" + "".join(NAMED_KEYS)
+    return "type " + digits + "aZ,.-\"" + "".join(NAMED_KEYS) + "\xe0"
 
 
 def offered(wait_text: str, key: str, accepted: str | None = None) -> list[str]:
