@@ -38,7 +38,6 @@ namespace {
 
 constexpr DWORD wait_limit_ms = 60000;
 constexpr DWORD screen_poll_ms = 20;
-constexpr SHORT screen_width = 200;
 constexpr SHORT screen_height = 3000;
 
 struct Key {
@@ -236,7 +235,14 @@ public:
         return text;
     }
 
-    void enlarge() const { SetConsoleScreenBufferSize(output_, COORD{screen_width, screen_height}); }
+    // Rows enough for a whole run; the width stays, since a console does
+    // not wrap again what it has already shown.
+    void make_tall() const {
+        CONSOLE_SCREEN_BUFFER_INFO info{};
+        if (GetConsoleScreenBufferInfo(output_, &info) != 0) {
+            SetConsoleScreenBufferSize(output_, COORD{info.dwSize.X, screen_height});
+        }
+    }
 
 private:
     HANDLE input_;
@@ -365,7 +371,7 @@ int main(int argc, char** argv) {
     if (!attached || !console.usable()) {
         driver.fail("cannot attach to the program's console");
     } else {
-        console.enlarge();
+        console.make_tall();
         completed = driver.run(script);
     }
     DWORD status = 0;
