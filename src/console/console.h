@@ -50,8 +50,9 @@ public:
     // Input comes from a person at a terminal or console window.
     [[nodiscard]] virtual bool is_interactive() const = 0;
     virtual std::unique_ptr<KeySession> begin_key_session() = 0;
-    // Shows what was written so far, then reads one typed line without its
-    // line end; nothing at end of input.
+    // A prompt is about to be shown: its answer is what is typed from now on.
+    virtual void begin_answer() {}
+    // One typed line without its line end; nothing at end of input.
     virtual std::optional<std::string> read_line() = 0;
     // Everything written so far is shown before the program reads.
     virtual void flush() = 0;

@@ -181,10 +181,12 @@ namespace {
 
 std::string read_answer_line(Console& console, std::string_view prompt) {
     const bool interactive = console.is_interactive();
+    console.begin_answer();
     if (interactive) {
         console.write_text(prompt);
         console.write_text("? ");
     }
+    console.flush();
     std::optional<std::string> line = console.read_line();
     if (!line) {
         throw InputEnded();

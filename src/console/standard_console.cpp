@@ -60,18 +60,17 @@ std::unique_ptr<KeySession> StandardConsole::begin_key_session() {
     return std::make_unique<LineKeySession>(input_);
 }
 
-std::optional<std::string> StandardConsole::read_line() {
+void StandardConsole::begin_answer() {
     // Keys pressed during a key wait and not taken by it are not part of the
-    // answer: the answer is what is typed once the prompt is shown. The
-    // prompt is still in the output buffer (it has no line end), so they are
-    // dropped before it appears and nothing typed after it is lost.
+    // answer: the answer is what is typed once the prompt is shown. They go
+    // before the prompt appears, so that nothing typed after it is lost.
     if (after_key_wait_) {
         terminal::discard_pending_input();
         after_key_wait_ = false;
     }
-    std::fflush(stdout);
-    return input_.next_line();
 }
+
+std::optional<std::string> StandardConsole::read_line() { return input_.next_line(); }
 
 void StandardConsole::flush() { std::fflush(stdout); }
 

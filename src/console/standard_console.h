@@ -21,6 +21,7 @@ public:
     void write_line(std::string_view text) override;
     [[nodiscard]] bool is_interactive() const override { return interactive_; }
     std::unique_ptr<KeySession> begin_key_session() override;
+    void begin_answer() override;
     std::optional<std::string> read_line() override;
     void flush() override;
     void write_error_line(std::string_view text) override;

@@ -3,16 +3,22 @@
 #include <fstream>
 #include <string>
 #include <string_view>
-#include <system_error>
 
 #include "console/key_wait.h"
 #include "dialogue/check_commands.h"
+#include "dialogue/file_removal.h"
 
 namespace sumwright {
 namespace {
 
 constexpr std::string_view check_01 = "check_01.txt";
 constexpr std::string_view check_02 = "check_02.txt";
+
+// A check whose output is missing runs its commands again before it fails:
+// on a busy machine starting a process can fail for a moment (Wine's cmd then
+// says it cannot recognise the command), and that is no reason to call the
+// tool unavailable. A tool that is really missing fails every attempt.
+constexpr int check_attempts = 3;
 
 bool line_counts(std::string_view line) {
     if (!line.empty() && line.back() == '\r') {
@@ -25,22 +31,32 @@ bool line_counts(std::string_view line) {
 // user's. True when neither is left, so that an old check_02.txt cannot
 // stand in for fresh output.
 bool remove_check_files() {
-    bool all_gone = true;
-    for (const std::string_view name : {check_01, check_02}) {
-        std::error_code error;
-        std::filesystem::remove(name, error);  // a file that is not there is no error
-        all_gone = all_gone && !error;
-    }
-    return all_gone;
+    const bool first_gone = remove_file(check_01);
+    return remove_file(check_02) && first_gone;
 }
 
-bool clean_up_and_run(CommandRunner& shell, std::string_view listing, std::string_view tool_command) {
-    if (!remove_check_files()) {
-        return false;
+bool listing_made(CommandRunner& shell, std::string_view listing) {
+    for (int attempt = 0; attempt < check_attempts; ++attempt) {
+        shell.run(std::string(listing));
+        if (count_nonblank_lines(check_01) >= 1) {
+            return true;
+        }
     }
-    shell.run(std::string(listing));
-    shell.run(std::string(tool_command));
-    return true;
+    return false;
+}
+
+bool tool_output_made(CommandRunner& shell, std::string_view listing, std::string_view tool_command) {
+    for (int attempt = 0; attempt < check_attempts; ++attempt) {
+        if (!remove_check_files()) {
+            return false;
+        }
+        shell.run(std::string(listing));
+        shell.run(std::string(tool_command));
+        if (count_nonblank_lines(check_02) >= 2) {
+            return true;
+        }
+    }
+    return false;
 }
 
 bool fail(Console& console, std::string_view tool) {
@@ -71,19 +87,18 @@ bool run_prerequisite_checks(Console& console, CommandRunner& shell) {
 
     // A check_01.txt of an earlier run is left in place for this one.
     console.write_line("cmd");
-    shell.run(std::string(commands.listing_a));
-    if (count_nonblank_lines(check_01) < 1) {
+    if (!listing_made(shell, commands.listing_a)) {
         return fail(console, "cmd");
     }
 
     console.write_line("sort");
-    if (!clean_up_and_run(shell, commands.listing_a, commands.sort) || count_nonblank_lines(check_02) < 2) {
+    if (!tool_output_made(shell, commands.listing_a, commands.sort)) {
         return fail(console, "sort");
     }
 
     // The files are left behind: the listing and what find made of it.
     console.write_line("find");
-    if (!clean_up_and_run(shell, commands.listing_b, commands.find) || count_nonblank_lines(check_02) < 2) {
+    if (!tool_output_made(shell, commands.listing_b, commands.find)) {
         return fail(console, "find");
     }
     return true;

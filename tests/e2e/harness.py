@@ -187,11 +187,12 @@ class Terminal:
         self.output += chunk
         return bool(chunk)
 
-    def expect(self, text: str, timeout: float = 10) -> str:
-        """Waits until the screen output holds `text`; gives all output so far."""
+    def expect(self, text: str, timeout: float = 10, count: int = 1) -> str:
+        """Waits until the screen output holds `text` (`count` times); gives
+        all output so far."""
         deadline = time.monotonic() + timeout
         wanted = text.encode("latin-1")
-        while wanted not in self.output:
+        while self.output.count(wanted) < count:
             remaining = deadline - time.monotonic()
             if remaining <= 0:
                 raise AssertionError(f"{text!r} did not appear; output so far:\n{self.text()}")

@@ -3,12 +3,16 @@
 The executable comes from SUMWRIGHT_WINDOWS_BINARY when that is set;
 otherwise the session builds it with the "mingw" preset into
 SUMWRIGHT_WINDOWS_BUILD_DIR (default build/mingw). Stand-ins for the Windows
-sort.exe and find.exe (tests/wine) are cross-built beside it. Every run goes
-through one throw-away Wine prefix, whose wineserver is killed at the end.
+sort.exe and find.exe and the console driver (tests/wine) are cross-built
+beside it. Every run goes through one throw-away Wine prefix, whose
+wineserver is killed at the end.
 
-Console text from Windows has CR LF line ends (standard output is in text
-mode); it is compared with LF after checking that no bare LF occurs. Report
-files are compared byte for byte.
+Most runs happen in a real console: the console driver starts the program in
+a console without a window, types key events into it and reads its screen
+back. The screen is compared with the Linux build's output on a
+pseudo-terminal. Piped console text from Windows has CR LF line ends
+(standard output is in text mode); it is compared with LF after checking that
+no bare LF occurs. Report files are compared byte for byte.
 """
 
 from __future__ import annotations
@@ -17,15 +21,13 @@ import dataclasses
 import os
 import re
 import shutil
-import signal
 import subprocess
 import tempfile
-import time
 from pathlib import Path
 
 import pytest
 
-from harness import DEFAULT_PROGRAM_NAME, REPORT_NAMES, dialogue, install_program, run_piped
+from harness import DEFAULT_PROGRAM_NAME, REPORT_NAMES, Run, Terminal, dialogue, install_program, run_piped
 
 SOURCE_DIR = Path(__file__).resolve().parents[2]
 # CTest marks the test as skipped when a reason starting so is printed.
@@ -35,6 +37,10 @@ WINE = ["wine"]
 
 CHECKS_HEADING = ["-" * 58, "Checking the presence of vital assistance programs of MS Windows system:"]
 PATH_HINT = "Most likely it is necessary to updated the system path variable."
+TERMS_WAIT, WARNING_WAIT, MENU_WAIT = "<2> no and end", "<2> no  and end", "<3> sumif() variant 02"
+FINAL_WAIT = "<Any key> to continue and end"
+PROMPT_END = "= ? "
+STATUS_CONTROL_C_EXIT = 0xC000013A
 
 
 @dataclasses.dataclass(frozen=True)
@@ -42,6 +48,7 @@ class WindowsBuild:
     program: Path
     sort: Path
     find: Path
+    console_driver: Path
 
 
 def _run(command: list[str], what: str, **kwargs) -> None:
@@ -71,7 +78,7 @@ def windows_build(tmp_path_factory) -> WindowsBuild:
         standins = build_dir / "wine-standins"
     _cross_build(SOURCE_DIR / "tests" / "wine", standins, "-G", "Ninja", "-DCMAKE_BUILD_TYPE=RelWithDebInfo",
                  f"-DCMAKE_TOOLCHAIN_FILE={SOURCE_DIR / 'cmake' / 'mingw-w64-x86_64.cmake'}")
-    return WindowsBuild(program, standins / "sort.exe", standins / "find.exe")
+    return WindowsBuild(program, standins / "sort.exe", standins / "find.exe", standins / "console_driver.exe")
 
 
 def _wineserver() -> str | None:
@@ -103,9 +110,17 @@ def wine_env() -> dict[str, str]:
 
 
 def console_lines(run) -> list[str]:
-    """The console of a Windows run as lines; every line end is CR LF."""
+    """The console of a piped Windows run as lines; every line end is CR LF."""
     assert re.search(r"(?<!\r)\n", run.console) is None, "a bare LF on the Windows console"
     return run.console.replace("\r\n", "\n").split("\n")
+
+
+def screen_lines(text: str) -> list[str]:
+    """Screen text as lines without trailing blanks or trailing empty lines."""
+    lines = [line.rstrip(" ") for line in text.replace("\r\n", "\n").split("\n")]
+    while lines and not lines[-1]:
+        lines.pop()
+    return lines
 
 
 def program_errors(run) -> list[str]:
@@ -127,11 +142,82 @@ def run_windows(build: WindowsBuild, wine_env, directory: Path, lines, *, tools:
     return run_piped(directory, lines, binary=build.program, command_prefix=WINE, env=wine_env, **kwargs)
 
 
-def assert_same_console(windows, linux, program_name: str) -> None:
+def run_in_console(build: WindowsBuild, wine_env, directory: Path, script: list[str], *, tools: bool = True,
+                   program_name: str = DEFAULT_PROGRAM_NAME) -> Run:
+    """Runs the program in a console of its own through the console driver
+    (tests/wine/console_driver.cpp documents the script's commands)."""
+    directory.mkdir(parents=True, exist_ok=True)
+    if tools:
+        place_tools(build, directory)
+    install_program(directory, program_name, binary=build.program)
+    script_file = directory.parent / f"{directory.name}.script"
+    script_file.write_bytes("".join(step + "\n" for step in script).encode("latin-1"))
+    completed = subprocess.run([*WINE, str(build.console_driver), str(script_file), program_name], cwd=directory,
+                               env={**os.environ, **wine_env}, capture_output=True, timeout=300, check=False)
+    screen, _, status = completed.stdout.decode("latin-1").rpartition("\nexit status ")
+    errors = completed.stderr.decode("latin-1")
+    assert completed.returncode == 0, f"{errors}\nthe screen:\n{screen}"
+    return Run(directory=directory, console=screen, errors=errors, status=int(status, 16))
+
+
+def typed(text: str) -> str:
+    """Driver keys that type `text` as it is."""
+    return text.replace("{", "{{")
+
+
+NAMED_KEYS = ["{Space}", "{Tab}", "{Enter}", "{Backspace}", "{Esc}", "{Up}", "{Down}", "{Left}", "{Right}",
+              "{Home}", "{End}", "{PgUp}", "{PgDn}", "{Ins}", "{Del}", *(f"{{F{n}}}" for n in range(1, 13)),
+              "{Shift+Up}", "{Ctrl+Home}", "{Shift+Tab}", "{Ctrl+Right}", "{Alt+F1}", "{Ctrl+a}", "{Shift}",
+              "{Ctrl}", "{Alt}", "{CapsLock}"]
+
+
+def unwanted_keys(accepted: str) -> str:
+    """Every kind of key a key wait offering `accepted` must drop. The last,
+    byte 0xE0, once prefixed a scan code, and took the key after it along."""
+    digits = "".join(digit for digit in "0123456789" if digit not in accepted)
+    return "type " + digits + "aZ,.-\"" + "".join(NAMED_KEYS) + "\xe0"
+
+
+def offered(wait_text: str, key: str, accepted: str | None = None) -> list[str]:
+    """Waits for a key wait's last option line and presses `key`; given the
+    wait's `accepted` keys, every other key first, and Enter and a letter
+    right after."""
+    if accepted is None:
+        return [f"wait {wait_text}", f"type {key}"]
+    return [f"wait {wait_text}", unwanted_keys(accepted), f"type {key}{{Enter}}q"]
+
+
+def console_dialogue(menu_key: str, answers: list[str], *, unwanted: bool = False) -> list[str]:
+    """A driver script for a whole run: each answer is typed once its prompt
+    is shown (the driver's key notation is allowed in the answers); an arrow
+    key ends the final wait."""
+    script = [*offered(TERMS_WAIT, "1", "12" if unwanted else None),
+              *offered(WARNING_WAIT, "1", "12" if unwanted else None),
+              *offered(MENU_WAIT, menu_key, "123" if unwanted else None)]
+    for answer in answers:
+        script += [f"wait {PROMPT_END}", f"type {answer}{{Enter}}"]
+    return [*script, f"wait {FINAL_WAIT}", "type {Up}", "end"]
+
+
+def linux_terminal_run(directory: Path, menu_key: str, answers: list[str], program_name: str) -> str:
+    """The Linux build on a pseudo-terminal, answering as a person would."""
+    with Terminal(directory, program_name=program_name) as terminal:
+        for wait_text, key in [(TERMS_WAIT, "1"), (WARNING_WAIT, "1"), (MENU_WAIT, menu_key)]:
+            terminal.expect(wait_text)
+            terminal.send(key)
+        for count, answer in enumerate(answers, start=1):
+            terminal.expect(PROMPT_END, count=count)
+            terminal.send(answer + "\r")
+        terminal.expect(FINAL_WAIT)
+        terminal.send("x")
+        assert terminal.wait() == 0
+        return terminal.text()
+
+
+def assert_same_console(windows_lines: list[str], linux_lines: list[str], program_name: str) -> None:
     """The consoles agree but for the program path, which Wine hands over as
     a full Windows path (the web link cuts everything up to the site marker
     off, so neither it nor the report depends on that path)."""
-    windows_lines, linux_lines = console_lines(windows), linux.console_lines()
     full_path = re.compile(r"[A-Z]:\\(.+\\)?" + re.escape(program_name))
     path_lines = [i for i, line in enumerate(windows_lines) if full_path.fullmatch(line)]
     assert path_lines, f"no full Windows path of {program_name}"
@@ -140,93 +226,129 @@ def assert_same_console(windows, linux, program_name: str) -> None:
     assert [line.replace(windows_path, f"./{program_name}") for line in windows_lines] == linux_lines
 
 
-def test_wine_tools_fail_the_sort_check_and_only_nine_ends(windows_build, wine_env, tmp_path):
-    # Wine's cmd runs dir, but Wine has no sort; keys other than 9 change nothing.
-    run = run_windows(windows_build, wine_env, tmp_path, ["1", "1", "2", "x3", "9"], tools=False)
-
-    assert run.status == 0
-    lines = console_lines(run)
-    assert lines[1] == "sumwright_01_012.cpp"
-    assert lines[lines.index("<2> no and end") + 1:] == [
-        *CHECKS_HEADING, "cmd", "sort", "Check availability sort.exe.", PATH_HINT, "<9> end", ""]
-    assert not any(line.startswith("sumwright:") for line in program_errors(run))
+def put_old_reports(directory: Path) -> None:
+    directory.mkdir(parents=True)
+    for name in REPORT_NAMES:
+        (directory / name).write_bytes(b"old " + name.encode() + b"\r\n")
 
 
-# Menu key, answers, program file name, whether the input has CR LF ends.
+# Menu key, answers, program file name.
 GENERATORS = [
-    pytest.param("1", ["A", "2", "D", "2", "F"], "www.example.com.exe", False, id="subtotal"),
-    pytest.param("1", ["b", "3", "h", "5", "m"], "WWW.Shop.Example.EXE", True, id="subtotal-three-levels"),
-    pytest.param("2", ["B", "D", "2", "F"], "https.shop.example.net.exe", False, id="sumif_01"),
-    pytest.param("3", ["C", "E", "4", "AA"], "http.example.org.exe", True, id="sumif_02"),
+    pytest.param("1", ["A", "2", "D", "2", "F"], "www.example.com.exe", id="subtotal"),
+    pytest.param("2", ["B", "D", "2", "F"], "https.shop.example.net.exe", id="sumif_01"),
+    pytest.param("3", ["C", "E", "4", "AA"], "http.example.org.exe", id="sumif_02"),
 ]
 
 
-def _input(lines: list[str], crlf: bool) -> bytes:
-    end = "\r\n" if crlf else "\n"
-    return "".join(line + end for line in lines).encode("latin-1")
-
-
-@pytest.mark.parametrize("menu_key, answers, program_name, crlf", GENERATORS)
-def test_report_is_byte_identical_to_the_linux_build(windows_build, wine_env, tmp_path, menu_key, answers,
-                                                     program_name, crlf):
-    keys = dialogue(menu_key, answers)
+@pytest.mark.parametrize("menu_key, answers, program_name", GENERATORS)
+def test_whole_dialogue_in_a_console_matches_the_linux_build(windows_build, wine_env, tmp_path, menu_key, answers,
+                                                             program_name):
+    # Every key wait first gets every other kind of key, and Enter and a
+    # letter right after its key: nothing shows, nothing reaches an answer.
     report = REPORT_NAMES[int(menu_key) - 1]
     windows_dir, linux_dir = tmp_path / "windows", tmp_path / "linux"
     for directory in (windows_dir, linux_dir):
         # An old report of the same name must give way (a plain rename
         # cannot replace an existing file on Windows); the others stay.
-        directory.mkdir()
-        for name in REPORT_NAMES:
-            (directory / name).write_bytes(b"old " + name.encode() + b"\r\n")
+        put_old_reports(directory)
 
-    windows = run_windows(windows_build, wine_env, windows_dir, _input(keys, crlf), tools=True,
-                          program_name=program_name)
-    linux = run_piped(linux_dir, _input(keys, False), program_name=program_name)
+    windows = run_in_console(windows_build, wine_env, windows_dir,
+                             console_dialogue(menu_key, answers, unwanted=True), program_name=program_name)
+    linux_screen = linux_terminal_run(linux_dir, menu_key, answers, program_name)
+
+    assert windows.status == 0, windows.console
+    assert windows.report(report) == (linux_dir / report).read_bytes()
+    for name in REPORT_NAMES:
+        if name != report:
+            assert windows.file(name) == b"old " + name.encode() + b"\r\n"
+    assert windows.leftovers() == []
+    assert_same_console(screen_lines(windows.console), screen_lines(linux_screen), program_name)
+
+
+# Program name, whether the stand-ins are there, how the way to the wait
+# goes on, the wait's lines, its key.
+ENDING_WAITS = [
+    # Wine's cmd runs dir, but Wine has no sort.
+    pytest.param(DEFAULT_PROGRAM_NAME, False, [], [*CHECKS_HEADING, "cmd", "sort", "Check availability sort.exe.",
+                                                   PATH_HINT, "<9> end"], "9", id="failed-check"),
+    pytest.param("sumwright.exe", True, [*offered(WARNING_WAIT, "1"), *offered(MENU_WAIT, "2")],
+                 ["BE CAREFUL AND COPY AND RENAME THE PROGRAM ACCORDING TO THE INSTRUCTIONS!",
+                  "Info: https://www.sumwright.example.com", "-" * 28, "", "<1> = continue and end"], "1",
+                 id="rename-notice"),
+]
+
+
+@pytest.mark.parametrize("program_name, tools, way, last_lines, key", ENDING_WAITS)
+def test_waits_that_end_the_run_drop_every_other_key(windows_build, wine_env, tmp_path, program_name, tools, way,
+                                                     last_lines, key):
+    script = [*offered(TERMS_WAIT, "1"), *way, *offered(last_lines[-1], key, accepted=key), "end"]
+    run = run_in_console(windows_build, wine_env, tmp_path, script, tools=tools, program_name=program_name)
+
+    assert run.status == 0
+    # Wine's cmd says on the console that it has no sort.
+    lines = [line for line in screen_lines(run.console) if not line.startswith("Can't recognize")]
+    assert lines[-len(last_lines):] == last_lines
+    assert lines.count(last_lines[-1]) == 1
+    assert not any(run.has(name) for name in REPORT_NAMES)
+
+
+def test_typed_answers_use_the_consoles_line_editing(windows_build, wine_env, tmp_path):
+    typed_answers = [
+        "xB{Left}{Backspace}{Right},z",  # B,z
+        typed("DQ") + "{Left}{Del}{Home}" + typed('"') + "{End}",  # "D
+        "",
+        "F" + "G" * 4999,
+    ]
+    lines = ["B,z", '"D', "", "F" + "G" * 4999]
+    windows = run_in_console(windows_build, wine_env, tmp_path / "windows", console_dialogue("2", typed_answers))
+    linux = run_piped(tmp_path / "linux", dialogue("2", lines))
+
+    assert (windows.status, linux.status) == (0, 0)
+    assert windows.report("swr_sumif_01.htm") == linux.report("swr_sumif_01.htm")
+
+
+TO_QUESTIONS = [*offered(TERMS_WAIT, "1"), *offered(WARNING_WAIT, "1"), *offered(MENU_WAIT, "2")]
+# The way to the interruption and the interruption.
+INTERRUPTIONS = [
+    pytest.param([*TO_QUESTIONS, f"wait {PROMPT_END}", "type B{Enter}", f"wait {PROMPT_END}", "type {Ctrl+C}"],
+                 id="ctrl-c-at-prompt"),
+    pytest.param([*offered(TERMS_WAIT, "1"), f"wait {WARNING_WAIT}", "type {Ctrl+C}"],
+                 id="ctrl-c-at-key-wait"),
+]
+
+
+@pytest.mark.parametrize("script", INTERRUPTIONS)
+def test_interruption_ends_at_once_and_keeps_the_old_report(windows_build, wine_env, tmp_path, script):
+    old_report = b"old report\r\n"
+    (tmp_path / "swr_sumif_01.htm").write_bytes(old_report)
+    run = run_in_console(windows_build, wine_env, tmp_path, [*script, "end"])
+
+    assert run.status == STATUS_CONTROL_C_EXIT, run.console
+    assert run.file("swr_sumif_01.htm") == old_report
+    assert run.leftovers() == []
+    assert "input ended" not in run.console
+
+
+def test_piped_input_with_crlf_line_ends_gives_the_linux_report(windows_build, wine_env, tmp_path):
+    keys = dialogue("1", ["b", "3", "h", "5", "m"])
+    windows_dir, linux_dir = tmp_path / "windows", tmp_path / "linux"
+    windows = run_windows(windows_build, wine_env, windows_dir, "".join(k + "\r\n" for k in keys), tools=True,
+                          program_name="WWW.Shop.Example.EXE")
+    linux = run_piped(linux_dir, keys, program_name="WWW.Shop.Example.EXE")
 
     assert (windows.status, linux.status) == (0, 0), windows.console
     assert program_errors(windows) == []
-    assert windows.report(report) == linux.report(report)
-    for name in REPORT_NAMES:
-        if name != report:
-            assert windows.file(name) == linux.file(name) == b"old " + name.encode() + b"\r\n"
+    assert windows.report("swr_subtotal.htm") == linux.report("swr_subtotal.htm")
     assert windows.leftovers() == []
-    assert_same_console(windows, linux, program_name)
+    assert_same_console(console_lines(windows), linux.console_lines(), "WWW.Shop.Example.EXE")
 
 
 def test_input_from_the_null_device_is_not_taken_for_a_console(windows_build, wine_env, tmp_path):
     # The null device is a character device, as a console is; taken for one,
-    # the terms wait would poll a keyboard that never answers.
+    # the terms wait would wait for a keyboard that never answers.
     windows = run_windows(windows_build, wine_env, tmp_path / "windows", None, tools=False, timeout=60)
     linux = run_piped(tmp_path / "linux", None)
 
     assert windows.status == linux.status != 0
     assert program_errors(windows) == linux.errors.splitlines()
-    assert_same_console(windows, linux, "www.example.com.exe")
-
-
-def test_interrupted_run_leaves_no_unfinished_report(windows_build, wine_env, tmp_path):
-    # Ctrl-C reaches the program as a console control event, handled on a
-    # thread of its own while the unfinished report is still open.
-    place_tools(windows_build, tmp_path)
-    old_report = b"old report\r\n"
-    (tmp_path / "swr_sumif_01.htm").write_bytes(old_report)
-    install_program(tmp_path, binary=windows_build.program)
-    process = subprocess.Popen([*WINE, f"./{DEFAULT_PROGRAM_NAME}"], cwd=tmp_path, env={**os.environ, **wine_env},
-                               stdin=subprocess.PIPE, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    try:
-        process.stdin.write(_input(dialogue("2", ["B"])[:-1], crlf=False))
-        process.stdin.flush()  # stays open: the program waits for the next answer
-        deadline = time.monotonic() + 120
-        while not list(tmp_path.glob("*.tmp")):
-            assert time.monotonic() < deadline and process.poll() is None, "the report was never opened"
-            time.sleep(0.1)
-        process.send_signal(signal.SIGINT)
-        process.wait(timeout=60)
-    finally:
-        if process.poll() is None:
-            process.kill()
-            process.wait()
-        process.stdin.close()
-
-    assert list(tmp_path.glob("*.tmp")) == []
-    assert (tmp_path / "swr_sumif_01.htm").read_bytes() == old_report
+    assert_same_console(console_lines(windows), linux.console_lines(), "www.example.com.exe")

@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "dialogue/check_commands.h"
@@ -216,6 +217,26 @@ TEST_F(InScratchDirectory, ChecksCleanUpOnlyBeforeSortAndFindAndLeaveTheirFiles)
     EXPECT_EQ(read_file("check_notes.txt"), "mine\n");
 }
 
+// Every command gives nothing the first time, as when its process could not
+// be started on a busy machine: each check runs its commands again and passes.
+TEST_F(InScratchDirectory, ChecksRunAgainWhenTheirOutputIsMissing) {
+    ScriptedShell shell;
+    make_tools_work(shell);
+    for (auto& [command_line, effect] : shell.effects) {
+        effect = [effect = effect, first = true]() mutable {
+            if (!std::exchange(first, false)) {
+                effect();
+            }
+        };
+    }
+    ScriptedConsole console({});
+
+    EXPECT_TRUE(run_prerequisite_checks(console, shell));
+
+    EXPECT_EQ(console.lines, passed_lines);
+    EXPECT_EQ(shell.calls.size(), 10U);
+}
+
 struct FailureCase {
     const char* name;
     // The command line (by role) that misbehaves, and what it writes instead.
@@ -261,15 +282,15 @@ auto does_nothing() {
 INSTANTIATE_TEST_SUITE_P(
     Tools, FailedCheck,
     testing::Values(
-        FailureCase{"NoShell", &CheckCommands::listing_a, does_nothing(), false, "cmd", 1},
-        FailureCase{"EmptyListing", &CheckCommands::listing_a, writes("check_01.txt", "\n  \n"), false, "cmd", 1},
+        FailureCase{"NoShell", &CheckCommands::listing_a, does_nothing(), false, "cmd", 3},
+        FailureCase{"EmptyListing", &CheckCommands::listing_a, writes("check_01.txt", "\n  \n"), false, "cmd", 3},
         // An old listing lets the cmd check pass; the clean-up then takes it.
-        FailureCase{"NoShellOldListing", &CheckCommands::listing_a, does_nothing(), true, "sort", 3},
-        FailureCase{"NoSort", &CheckCommands::sort, does_nothing(), true, "sort", 3},
-        FailureCase{"SortOfOneLine", &CheckCommands::sort, writes("check_02.txt", "\r\nonly\r\n"), false, "sort", 3},
-        FailureCase{"NoFind", &CheckCommands::find, does_nothing(), true, "find", 5},
+        FailureCase{"NoShellOldListing", &CheckCommands::listing_a, does_nothing(), true, "sort", 7},
+        FailureCase{"NoSort", &CheckCommands::sort, does_nothing(), true, "sort", 7},
+        FailureCase{"SortOfOneLine", &CheckCommands::sort, writes("check_02.txt", "\r\nonly\r\n"), false, "sort", 7},
+        FailureCase{"NoFind", &CheckCommands::find, does_nothing(), true, "find", 9},
         FailureCase{"FindWithoutMatch", &CheckCommands::find, writes("check_02.txt", "\r\n---------- CHECK_01.TXT\r\n"),
-                    true, "find", 5}),
+                    true, "find", 9}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
