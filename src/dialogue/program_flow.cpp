@@ -141,11 +141,16 @@ std::optional<std::string> ask_and_write_body(Console& console, ReportKind kind,
     return std::nullopt;
 }
 
+// Why the report file could not be had, as one line for standard error.
+std::string report_error(std::string_view file_name, std::string_view reason) {
+    return "Error: report file " + std::string(file_name) + " " + std::string(reason);
+}
+
 // The report is not written: the reason goes to standard error, between
 // empty lines on the console.
 void report_failure(Console& console, std::string_view file_name, std::string_view reason) {
     console.write_line("");
-    console.write_error_line("Error: report file " + std::string(file_name) + " " + std::string(reason));
+    console.write_error_line(report_error(file_name, reason));
     console.write_line("");
 }
 
@@ -157,8 +162,7 @@ bool write_report(Console& console, ReportKind kind, const WebLink& link) {
     std::string reason;
     std::unique_ptr<ReportFile> report = ReportFile::open(std::string(texts.file_name), reason);
     if (!report) {
-        console.write_error_line("Error: report file " + std::string(texts.file_name) +
-                                 " cannot be created: " + reason);
+        console.write_error_line(report_error(texts.file_name, "cannot be created: " + reason));
         console.write_line("");
         return false;
     }
