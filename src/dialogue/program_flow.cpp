@@ -196,7 +196,7 @@ int run_dialogue(Console& console, CommandRunner& shell, std::string_view progra
     if (!accept_terms(console)) {
         return status_done;
     }
-    if (!run_prerequisite_checks(console, shell)) {
+    if (!run_prerequisite_checks(console, shell, program_path)) {
         return status_done;
     }
     if (!confirm_separate_directory(console)) {
