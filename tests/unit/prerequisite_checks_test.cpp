@@ -188,6 +188,21 @@ INSTANTIATE_TEST_SUITE_P(Files, CountNonblankLines,
                                          CountCase{"WindowsFindOutput", "\r\n---------- CHECK_01.TXT\r\n", 1}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// grep looks for the program's own file name too, as a fixed string quoted
+// for the shell; a name that grep would split into patterns (an empty one
+// matches every line) is left out.
+TEST(FindCommand, LooksForTheProgramsOwnName) {
+    const auto patterns = [](std::string_view path) {
+        const std::string find = check_commands(path).find;
+        const std::size_t start = find.find("-e ");
+        return find.substr(start, find.find(" check_01.txt") - start);
+    };
+    EXPECT_EQ(patterns("./www.mysite.com"), "-e '.exe' -e 'www.mysite.com'");
+    EXPECT_EQ(patterns("/x/it's $(y)"), R"(-e '.exe' -e 'it'\''s $(y)')");
+    EXPECT_EQ(patterns("/x/"), "-e '.exe'");
+    EXPECT_EQ(patterns("www.a\nb"), "-e '.exe'");
+}
+
 TEST_F(InScratchDirectory, MissingFileCountsZero) { EXPECT_EQ(count_nonblank_lines("absent.txt"), 0U); }
 
 TEST_F(InScratchDirectory, ChecksCleanUpOnlyBeforeSortAndFindAndLeaveTheirFiles) {
