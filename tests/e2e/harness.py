@@ -102,17 +102,19 @@ def run_piped(
     install: bool = True,
     timeout: float = 60,
     program_dir: Path | None = None,
+    started_as: str | None = None,
 ) -> Run:
     """Starts the program in `directory` with the lines as standard input.
 
     The program lives in `directory` itself unless `program_dir` names
-    another folder; it is then started there by its absolute path. With
-    `lines` None, standard input is the null device instead of a pipe.
+    another folder; it is then started there by its absolute path, unless
+    `started_as` gives the name to start it by. With `lines` None, standard
+    input is the null device instead of a pipe.
     """
     home = directory if program_dir is None else Path(program_dir).resolve()
     if install:
         install_program(home, program_name, binary)
-    program = f"./{program_name}" if program_dir is None else str(home / program_name)
+    program = started_as or (f"./{program_name}" if program_dir is None else str(home / program_name))
     command = [*command_prefix, program]
     executable = None if command_prefix else str(home / program_name)
     completed = subprocess.run(
