@@ -125,5 +125,5 @@ def test_a_tool_missing_from_path_fails_its_check(tmp_path, tools, failing):
     assert run.status == 0
     assert checks_section(run) == failed(failing)
     if failing == "sort":
-        assert not run.has("check_02.txt"), "the old check_02.txt is gone and sort wrote none"
+        assert run.file("check_02.txt") == b"", "the old check_02.txt is gone and sort wrote nothing"
     assert_user_files_intact(work)
