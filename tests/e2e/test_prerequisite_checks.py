@@ -1,10 +1,15 @@
 """The tool checks with the real shell commands, in scratch directories."""
 
+import hashlib
+import os
 import shutil
+import stat
+import tempfile
+from pathlib import Path
 
 import pytest
 
-from harness import DEFAULT_PROGRAM_NAME, run_piped
+from harness import DEFAULT_PROGRAM_NAME, install_program, run_piped
 
 RULE = "-" * 58
 HEADING = "Checking the presence of vital assistance programs of MS Windows system:"
@@ -127,3 +132,92 @@ def test_a_tool_missing_from_path_fails_its_check(tmp_path, tools, failing):
     if failing == "sort":
         assert run.file("check_02.txt") == b"", "the old check_02.txt is gone and sort wrote nothing"
     assert_user_files_intact(work)
+
+
+# ------------------------------------------------------------ hostile folders
+
+OUTSIDE = b"the user's own file, outside the folder\n"
+
+
+def unusable(name, why, passed=("cmd",)):
+    return [RULE, HEADING, *passed, f"{name} cannot be used: {why}", "<9> end", ""]
+
+
+def symlink(name):
+    return lambda work, outside: (work / name).symlink_to(outside)
+
+
+def hard_link(name):
+    return lambda work, outside: os.link(outside, work / name)
+
+
+def dangling(work, outside):
+    outside.unlink()
+    (work / "check_01.txt").symlink_to(outside)
+
+
+def directory(name):
+    return lambda work, outside: (work / name / "inside").mkdir(parents=True)
+
+
+def device(work, outside):
+    try:
+        os.mknod(work / "check_01.txt", stat.S_IFCHR | 0o666, os.makedev(1, 3))
+    except OSError as error:
+        pytest.skip(f"cannot make a device file here: {error}")
+
+
+@pytest.mark.parametrize(
+    "plant, outcome",
+    [
+        pytest.param(symlink("check_01.txt"), PASSED, id="symlink check_01"),
+        pytest.param(symlink("check_02.txt"), PASSED, id="symlink check_02"),
+        pytest.param(dangling, PASSED, id="dangling symlink"),
+        pytest.param(hard_link("check_01.txt"), PASSED, id="hard link check_01"),
+        pytest.param(hard_link("check_02.txt"), PASSED, id="hard link check_02"),
+        pytest.param(lambda work, outside: os.mkfifo(work / "check_01.txt"),
+                     unusable("check_01.txt", "it is a named pipe (FIFO)"), id="fifo"),
+        pytest.param(device, unusable("check_01.txt", "it is a device"), id="device"),
+        pytest.param(directory("check_01.txt"), unusable("check_01.txt", "it is a directory"), id="directory check_01"),
+        pytest.param(directory("check_02.txt"), unusable("check_02.txt", "it is a directory", ("cmd", "sort")),
+                     id="directory check_02"),
+    ],
+)
+def test_a_check_file_that_is_no_plain_file_of_its_own_is_never_written_through(tmp_path, plant, outcome):
+    work, outside = tmp_path / "work", tmp_path / "outside" / "bashrc"
+    work.mkdir()
+    outside.parent.mkdir()
+    outside.write_bytes(OUTSIDE)
+    plant(work, outside)
+    # "9" ends a failure wait; the directory warning ignores it and ends on "2".
+    run = run_piped(work, ["1", "9", "2"], timeout=20)
+    assert run.status == 0
+    assert checks_section(run) == outcome
+    if outside.exists():
+        assert hashlib.sha256(outside.read_bytes()).digest() == hashlib.sha256(OUTSIDE).digest()
+        assert outside.stat().st_nlink == 1, "the link's name is gone, its target left"
+    else:
+        assert not outside.is_symlink() and not outside.parent.joinpath("bashrc").exists(), "nothing created outside"
+    if outcome == PASSED:
+        assert all(not (work / name).is_symlink() for name in ("check_01.txt", "check_02.txt"))
+    else:
+        assert (work / outcome[-3].split()[0]).exists(), "the thing in the way is left alone"
+
+
+def test_a_folder_the_user_cannot_write_names_the_cause(tmp_path):
+    if shutil.which("setpriv") is None:
+        pytest.skip("setpriv is not installed")
+    # Outside pytest's private folder, so that an unprivileged user reaches it.
+    base = Path(tempfile.mkdtemp(prefix="sumwright-"))
+    try:
+        base.chmod(0o755)
+        install_program(base / "program")
+        (base / "work").mkdir(mode=0o555)
+        run = run_piped(base / "work", ["1", "9"], program_dir=base / "program", install=False,
+                        command_prefix=["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"])
+        assert run.status == 0
+        cause = "check_01.txt cannot be written in this folder: Permission denied"
+        assert checks_section(run) == [*PASSED[:3], cause, *failed("cmd")[3:]]
+        assert "cannot create" not in run.errors
+    finally:
+        shutil.rmtree(base)
