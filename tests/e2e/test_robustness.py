@@ -338,6 +338,23 @@ def test_all_standard_streams_closed(tmp_path):
     assert finish(process, tmp_path).status == 1
 
 
+@pytest.mark.parametrize("closed, name, said_on", [(0, "input", "errors"), (1, "output", "errors"),
+                                                    (2, "error", "console")])
+def test_a_closed_stream_without_a_null_device_ends_the_run_before_any_file(tmp_path, closed, name, said_on):
+    """In a private mount namespace whose /dev is empty, as in a bare container."""
+    probe = subprocess.run(["unshare", "--mount", "true"], capture_output=True, text=True, check=False)
+    if probe.returncode != 0:
+        pytest.skip(f"no private mount namespace here: {probe.stderr.strip()}")
+    install_program(tmp_path)
+    script = f'mount -t tmpfs tmpfs /dev && exec "$0" {closed}<&-'
+    run = run_piped(tmp_path, dialogue("2", ["b", "d", "3", "f"]), install=False,
+                    command_prefix=["unshare", "--mount", "sh", "-c", script])
+    assert run.status == 1
+    said = f"sumwright: standard {name} is closed and cannot be put on /dev/null: No such file or directory\n"
+    assert getattr(run, said_on) == said
+    assert [p.name for p in tmp_path.iterdir()] == [DEFAULT_PROGRAM_NAME], "no file opened"
+
+
 def test_a_broken_pipe_on_standard_output_does_not_stop_the_run(tmp_path):
     reference = run_piped(tmp_path / "reference", dialogue("3", ["b", "d", "3", "f"])).report("swr_sumif_02.htm")
     directory = tmp_path / "broken"
