@@ -3,8 +3,11 @@
 import hashlib
 import os
 import shutil
+import signal
 import stat
+import subprocess
 import tempfile
+import time
 from pathlib import Path
 
 import pytest
@@ -221,3 +224,42 @@ def test_a_folder_the_user_cannot_write_names_the_cause(tmp_path):
         assert "cannot create" not in run.errors
     finally:
         shutil.rmtree(base)
+
+
+# ------------------------------------------------------------ the commands
+
+def test_a_check_command_starts_with_the_usual_signals_and_is_waited_for_through_a_stop(tmp_path):
+    """A stand-in sort notes the signals it started ignoring and takes its
+    time; meanwhile the program, started under nohup, is stopped (Ctrl-Z) and
+    continued. Run once: not taken for a sort that wrote nothing and run again."""
+    work, tools, noted = tmp_path / "work", tmp_path / "tools", tmp_path / "ignored"
+    work.mkdir()
+    tools.mkdir()
+    (tools / "sort").write_text(f'#!/bin/sh\ngrep SigIgn /proc/$$/status >> {noted}\n'
+                                f'sleep 1\nexec {shutil.which("sort")} "$@"\n')
+    (tools / "sort").chmod(0o755)
+    install_program(work)
+    process = subprocess.Popen(["nohup", f"./{DEFAULT_PROGRAM_NAME}"], cwd=work, stdin=subprocess.PIPE,
+                               stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                               env={**os.environ, "PATH": f"{tools}:{os.environ['PATH']}"})
+    try:
+        process.stdin.write(b"1\n9\n2\n")
+        process.stdin.close()
+        deadline = time.monotonic() + 20
+        while not noted.exists() or not noted.read_text().endswith("\n"):
+            assert time.monotonic() < deadline and process.poll() is None, "sort did not start"
+            time.sleep(0.02)
+        process.send_signal(signal.SIGTSTP)
+        time.sleep(0.2)
+        process.send_signal(signal.SIGCONT)
+        console = process.stdout.read().decode("latin-1")
+        assert process.wait(timeout=20) == 0
+    finally:
+        process.kill()
+    lines = console.split("\n")
+    assert lines[lines.index("<2> no and end") + 1:][:5] == PASSED, "sort's output was waited for"
+    runs = noted.read_text().splitlines()
+    assert len(runs) == 1, "sort was waited for through the stop, not run again"
+    ignored = int(runs[0].split()[1], 16)
+    assert [bool(ignored & 1 << (number - 1)) for number in (signal.SIGHUP, signal.SIGPIPE, signal.SIGXFSZ)] == [
+        True, False, False], "nohup's hang-up ignored; broken pipes and the file size limit as usual"
