@@ -1,6 +1,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
@@ -28,25 +29,29 @@ void say_missing(int fd, int error_number) {
     }
 }
 
+// Puts a stream the process was started without onto the null device; the
+// lowest free number is this one, as the lower ones are open by then.
+bool stand_in(int fd) {
+    if (is_open(fd)) {
+        return true;
+    }
+    const int null_device = ::open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+    if (null_device < 0) {
+        say_missing(fd, errno);
+        return false;
+    }
+    if (null_device != fd) {
+        ::dup2(null_device, fd);
+        ::close(null_device);
+    }
+    return true;
+}
+
 }  // namespace
 
 bool ensure_open() {
-    for (const int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
-        if (is_open(fd)) {
-            continue;
-        }
-        // The lowest free number is this one, as the lower ones are open.
-        const int null_device = ::open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
-        if (null_device < 0) {
-            say_missing(fd, errno);
-            return false;
-        }
-        if (null_device != fd) {
-            ::dup2(null_device, fd);
-            ::close(null_device);
-        }
-    }
-    return true;
+    constexpr std::array streams{STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO};
+    return std::ranges::all_of(streams, stand_in);
 }
 
 }  // namespace sumwright::standard_streams
