@@ -6,9 +6,7 @@ import shutil
 import signal
 import stat
 import subprocess
-import tempfile
 import time
-from pathlib import Path
 
 import pytest
 
@@ -140,90 +138,73 @@ def test_a_tool_missing_from_path_fails_its_check(tmp_path, tools, failing):
 # ------------------------------------------------------------ hostile folders
 
 OUTSIDE = b"the user's own file, outside the folder\n"
+CAUSE = "check_01.txt cannot be written in this folder: Permission denied"
 
 
 def unusable(name, why, passed=("cmd",)):
     return [RULE, HEADING, *passed, f"{name} cannot be used: {why}", "<9> end", ""]
 
 
-def symlink(name):
-    return lambda work, outside: (work / name).symlink_to(outside)
+def plant(kind, path, outside):
+    """Puts a thing of the kind at the path; links lead to the outside file."""
+    if kind == "dangling symlink":
+        outside.unlink()
+    if kind.endswith("symlink"):
+        path.symlink_to(outside)
+    elif kind == "hard link":
+        os.link(outside, path)
+    elif kind == "fifo":
+        os.mkfifo(path)
+    elif kind == "device":
+        os.mknod(path, stat.S_IFCHR | 0o666, os.makedev(1, 3))
+    elif kind == "directory":
+        (path / "inside").mkdir(parents=True)
+    else:  # a folder its user may not write
+        path.parent.chmod(0o555)
 
 
-def hard_link(name):
-    return lambda work, outside: os.link(outside, work / name)
+HOSTILE_FOLDERS = [
+    ("symlink", "check_01.txt", PASSED),
+    ("symlink", "check_02.txt", PASSED),
+    ("dangling symlink", "check_01.txt", PASSED),
+    ("hard link", "check_01.txt", PASSED),
+    ("hard link", "check_02.txt", PASSED),
+    ("fifo", "check_01.txt", unusable("check_01.txt", "it is a named pipe (FIFO)")),
+    ("device", "check_01.txt", unusable("check_01.txt", "it is a device")),
+    ("directory", "check_01.txt", unusable("check_01.txt", "it is a directory")),
+    ("directory", "check_02.txt", unusable("check_02.txt", "it is a directory", ("cmd", "sort"))),
+    ("unwritable as nobody", "check_01.txt", [*PASSED[:3], CAUSE, *failed("cmd")[3:]]),
+]
 
 
-def dangling(work, outside):
-    outside.unlink()
-    (work / "check_01.txt").symlink_to(outside)
-
-
-def directory(name):
-    return lambda work, outside: (work / name / "inside").mkdir(parents=True)
-
-
-def device(work, outside):
-    try:
-        os.mknod(work / "check_01.txt", stat.S_IFCHR | 0o666, os.makedev(1, 3))
-    except OSError as error:
-        pytest.skip(f"cannot make a device file here: {error}")
-
-
-@pytest.mark.parametrize(
-    "plant, outcome",
-    [
-        pytest.param(symlink("check_01.txt"), PASSED, id="symlink check_01"),
-        pytest.param(symlink("check_02.txt"), PASSED, id="symlink check_02"),
-        pytest.param(dangling, PASSED, id="dangling symlink"),
-        pytest.param(hard_link("check_01.txt"), PASSED, id="hard link check_01"),
-        pytest.param(hard_link("check_02.txt"), PASSED, id="hard link check_02"),
-        pytest.param(lambda work, outside: os.mkfifo(work / "check_01.txt"),
-                     unusable("check_01.txt", "it is a named pipe (FIFO)"), id="fifo"),
-        pytest.param(device, unusable("check_01.txt", "it is a device"), id="device"),
-        pytest.param(directory("check_01.txt"), unusable("check_01.txt", "it is a directory"), id="directory check_01"),
-        pytest.param(directory("check_02.txt"), unusable("check_02.txt", "it is a directory", ("cmd", "sort")),
-                     id="directory check_02"),
-    ],
-)
-def test_a_check_file_that_is_no_plain_file_of_its_own_is_never_written_through(tmp_path, plant, outcome):
+@pytest.mark.parametrize("kind, name, outcome",
+                         [pytest.param(*row, id=f"{row[0]} {row[1]}") for row in HOSTILE_FOLDERS])
+def test_a_check_file_is_never_written_through_and_a_failure_names_its_cause(tmp_path, kind, name, outcome):
     work, outside = tmp_path / "work", tmp_path / "outside" / "bashrc"
     work.mkdir()
     outside.parent.mkdir()
     outside.write_bytes(OUTSIDE)
-    plant(work, outside)
+    install_program(work)
+    try:
+        plant(kind, work / name, outside)
+    except PermissionError as error:
+        pytest.skip(f"cannot make a {kind} here: {error}")
+    # The program is started by a path relative to its folder, which nobody can reach.
+    nobody = ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"] if "nobody" in kind else []
+    if nobody and shutil.which("setpriv") is None:
+        pytest.skip("setpriv is not installed")
     # "9" ends a failure wait; the directory warning ignores it and ends on "2".
-    run = run_piped(work, ["1", "9", "2"], timeout=20)
+    run = run_piped(work, ["1", "9", "2"], install=False, command_prefix=nobody, timeout=20)
     assert run.status == 0
     assert checks_section(run) == outcome
-    if outside.exists():
+    if kind != "dangling symlink":
         assert hashlib.sha256(outside.read_bytes()).digest() == hashlib.sha256(OUTSIDE).digest()
         assert outside.stat().st_nlink == 1, "the link's name is gone, its target left"
-    else:
-        assert not outside.is_symlink() and not outside.parent.joinpath("bashrc").exists(), "nothing created outside"
+    assert outside.exists() == (kind != "dangling symlink"), "nothing made outside"
     if outcome == PASSED:
-        assert all(not (work / name).is_symlink() for name in ("check_01.txt", "check_02.txt"))
-    else:
-        assert (work / outcome[-3].split()[0]).exists(), "the thing in the way is left alone"
-
-
-def test_a_folder_the_user_cannot_write_names_the_cause(tmp_path):
-    if shutil.which("setpriv") is None:
-        pytest.skip("setpriv is not installed")
-    # Outside pytest's private folder, so that an unprivileged user reaches it.
-    base = Path(tempfile.mkdtemp(prefix="sumwright-"))
-    try:
-        base.chmod(0o755)
-        install_program(base / "program")
-        (base / "work").mkdir(mode=0o555)
-        run = run_piped(base / "work", ["1", "9"], program_dir=base / "program", install=False,
-                        command_prefix=["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"])
-        assert run.status == 0
-        cause = "check_01.txt cannot be written in this folder: Permission denied"
-        assert checks_section(run) == [*PASSED[:3], cause, *failed("cmd")[3:]]
-        assert "cannot create" not in run.errors
-    finally:
-        shutil.rmtree(base)
+        assert not (work / name).is_symlink() and (work / name).stat().st_nlink == 1, "a file of the folder's own"
+    elif "nobody" not in kind:
+        assert (work / name).exists(), "what is in the way is left alone"
 
 
 # ------------------------------------------------------------ the commands
