@@ -296,7 +296,8 @@ def test_a_report_that_fills_the_disk_is_reported_and_not_left_in_part(tmp_path,
 
 def test_the_report_goes_to_the_disk_and_then_the_folder_that_holds_it(tmp_path):
     log = tmp_path / "fsync.log"
-    run = run_piped(tmp_path / "work", dialogue("2", ["b", "d", "3", "f"]), env=fsync_shim(SUMWRIGHT_FSYNC_LOG=str(log)))
+    synced = fsync_shim(SUMWRIGHT_FSYNC_LOG=str(log))
+    run = run_piped(tmp_path / "work", dialogue("2", ["b", "d", "3", "f"]), env=synced)
     assert run.status == 0, run.errors
     assert log.read_text().split() == ["file", "folder"]
 
