@@ -58,7 +58,10 @@ bool remove_check_files(CheckFiles& files) {
             files.unusable = std::string(name) + " cannot be used: " + problem;
             return false;
         }
-        removed = remove_file(name) && removed;
+        if (!remove_file(name)) {
+            files.cause = std::string(name) + " cannot be removed from this folder";
+            removed = false;
+        }
     }
     return removed;
 }

@@ -159,7 +159,10 @@ def plant(kind, path, outside):
         os.mknod(path, stat.S_IFCHR | 0o666, os.makedev(1, 3))
     elif kind == "directory":
         (path / "inside").mkdir(parents=True)
-    else:  # a folder its user may not write
+    else:  # a folder its user may not write, perhaps holding a check file he may write
+        if "old" in kind:
+            path.write_bytes(b"old listing\n")
+            path.chmod(0o666)
         path.parent.chmod(0o555)
 
 
@@ -174,6 +177,8 @@ HOSTILE_FOLDERS = [
     ("directory", "check_01.txt", unusable("check_01.txt", "it is a directory")),
     ("directory", "check_02.txt", unusable("check_02.txt", "it is a directory", ("cmd", "sort"))),
     ("unwritable as nobody", "check_01.txt", [*PASSED[:3], CAUSE, *failed("cmd")[3:]]),
+    ("unwritable, old file, as nobody", "check_01.txt",
+     [*PASSED[:4], "check_01.txt cannot be removed from this folder", *failed("sort")[4:]]),
 ]
 
 
