@@ -107,10 +107,8 @@ public:
         if (effect != effects.end()) {
             effect->second();
         }
-        return problem;
+        return {};
     }
-
-    std::string problem;
 
     std::map<std::string, std::function<void()>> effects;
     std::vector<Call> calls;
