@@ -252,11 +252,11 @@ void BM_CheckCommandsAlone(benchmark::State& state) {
     SystemCommandRunner shell;
     const double cpu_before = children_cpu_seconds();
     for (auto _ : state) {
-        shell.run(std::string(commands.listing_a));
-        shell.run(std::string(commands.listing_a));
-        shell.run(std::string(commands.sort));
-        shell.run(std::string(commands.listing_b));
-        shell.run(std::string(commands.find));
+        shell.run(commands.listing_a);
+        shell.run(commands.listing_a);
+        shell.run(commands.sort);
+        shell.run(commands.listing_b);
+        shell.run(commands.find);
     }
     count_children_cpu(state, cpu_before);
     fs::current_path(before);

@@ -5,22 +5,30 @@
 
 namespace sumwright {
 
-// The shell command lines of the tool checks, in this platform's command
-// language. Each writes its output into a check file in the current
-// directory; their exit status is never used.
+// A shell command line of the tool checks and the check file it writes in
+// the current directory.
+struct CheckCommand {
+    std::string line;
+    std::string_view output;
+};
+
+// The command lines of the tool checks, in this platform's command language.
+// Their exit status is never used. On POSIX the program opens each output
+// file itself and hands it to the command as its standard output; the
+// Windows lines redirect their output themselves.
 struct CheckCommands {
     // Directory listing into check_01.txt, before the cmd and sort checks.
-    std::string listing_a;
+    CheckCommand listing_a;
     // Directory listing into check_01.txt, before the find check.
-    std::string listing_b;
+    CheckCommand listing_b;
     // check_01.txt sorted into check_02.txt.
-    std::string sort;
+    CheckCommand sort;
     // The lines of check_01.txt that hold ".exe", in any case, into
     // check_02.txt behind an empty line and a header line; so at least two
     // non-blank lines mean at least one match. On POSIX systems, where
     // programs have no extension, a line holding the program's own file name
     // (taken from `program_path`) matches too.
-    std::string find;
+    CheckCommand find;
 };
 
 CheckCommands check_commands(std::string_view program_path);

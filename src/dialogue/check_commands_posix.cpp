@@ -3,6 +3,9 @@
 namespace sumwright {
 namespace {
 
+constexpr std::string_view check_01 = "check_01.txt";
+constexpr std::string_view check_02 = "check_02.txt";
+
 // The text as one word of a POSIX shell line, taken literally: in single
 // quotes, each single quote as '\''.
 std::string shell_quoted(std::string_view text) {
@@ -31,11 +34,12 @@ std::string find_patterns(std::string_view program_path) {
 // writes before its matches, so the same thresholds hold on both platforms.
 CheckCommands check_commands(std::string_view program_path) {
     return {
-        .listing_a = "ls -la > check_01.txt",
-        .listing_b = "ls -la > check_01.txt",
-        .sort = "sort check_01.txt -o check_02.txt",
-        .find = "{ echo; echo '---------- CHECK_01.TXT'; grep -a -i -F " + find_patterns(program_path) +
-                " check_01.txt; } > check_02.txt",
+        .listing_a = {"ls -la", check_01},
+        .listing_b = {"ls -la", check_01},
+        .sort = {"sort check_01.txt", check_02},
+        .find = {"{ echo; echo '---------- CHECK_01.TXT'; grep -a -i -F " + find_patterns(program_path) +
+                     " check_01.txt; }",
+                 check_02},
     };
 }
 

@@ -2,9 +2,12 @@
 
 #include <string>
 
+#include "dialogue/check_commands.h"
+
 namespace sumwright {
 
-// Runs shell command lines, each to its end; their exit status is not used.
+// Runs the command lines of the tool checks, each to its end; their exit
+// status is not used.
 class CommandRunner {
 public:
     CommandRunner() = default;
@@ -14,14 +17,17 @@ public:
     CommandRunner& operator=(CommandRunner&&) = delete;
     virtual ~CommandRunner() = default;
 
-    virtual void run(const std::string& command_line) = 0;
+    // Runs the line with its output going into its check file. Gives why the
+    // check file could not be written (for example "cannot be written in
+    // this folder: Permission denied"), or an empty text.
+    virtual std::string run(const CheckCommand& command) = 0;
 };
 
 // The platform's command processor. An interruption while a command runs
 // ends the program as it would at any other moment.
 class SystemCommandRunner final : public CommandRunner {
 public:
-    void run(const std::string& command_line) override;
+    std::string run(const CheckCommand& command) override;
 };
 
 }  // namespace sumwright

@@ -1,23 +1,77 @@
+#include <fcntl.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 
 #include "dialogue/command_runner.h"
 
 extern char** environ;  // NOLINT(readability-redundant-declaration): POSIX declares it nowhere
 
 namespace sumwright {
+namespace {
+
+// Closes a descriptor when it goes out of scope.
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    Descriptor(Descriptor&&) = delete;
+    Descriptor& operator=(Descriptor&&) = delete;
+    ~Descriptor() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    [[nodiscard]] int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+// Opens the check file for the command's output, so that no link can lead
+// the output out of the folder: a symbolic link is not followed, and a file
+// with another name (a hard link) or one that is no plain file is not
+// emptied. Non-blocking, so that a FIFO cannot hold the program.
+std::string open_output(const std::string& name, int& fd) {
+    fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        return std::string("cannot be written in this folder: ") + std::strerror(errno);
+    }
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || status.st_nlink != 1) {
+        return "cannot be used: it is not a file of its own";
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags == -1 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == -1 || ::ftruncate(fd, 0) != 0) {
+        return std::string("cannot be written in this folder: ") + std::strerror(errno);
+    }
+    return {};
+}
+
+}  // namespace
 
 // `sh -c`, as `system` runs it, but this process keeps its own handlers
 // while the command runs: `system` would ignore Ctrl-C and Ctrl-\ here, so
 // the program would go on (and blame the tool) after the user stopped it.
-void SystemCommandRunner::run(const std::string& command_line) {
+std::string SystemCommandRunner::run(const CheckCommand& command) {
+    int fd = -1;
+    std::string problem = open_output(std::string(command.output), fd);
+    const Descriptor output(fd);
+    if (!problem.empty()) {
+        return problem;
+    }
     // What the command prints must not come before what was printed already.
     std::fflush(nullptr);
+    posix_spawn_file_actions_t actions{};
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, output.get(), STDOUT_FILENO);
     posix_spawnattr_t attributes{};
     posix_spawnattr_init(&attributes);
     // Signals this process ignores act as usual in the command.
@@ -27,17 +81,19 @@ void SystemCommandRunner::run(const std::string& command_line) {
     sigaddset(&usual_signals, SIGXFSZ);
     posix_spawnattr_setsigdefault(&attributes, &usual_signals);
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
-    std::string line = command_line;
+    std::string line(command.line);
     char shell[] = "sh";
     char option[] = "-c";
     char* arguments[] = {shell, option, line.data(), nullptr};
     pid_t child = 0;
-    if (posix_spawn(&child, "/bin/sh", nullptr, &attributes, arguments, environ) == 0) {
+    if (posix_spawn(&child, "/bin/sh", &actions, &attributes, arguments, environ) == 0) {
         int status = 0;
         while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
         }
     }
     posix_spawnattr_destroy(&attributes);
+    posix_spawn_file_actions_destroy(&actions);
+    return {};
 }
 
 }  // namespace sumwright

@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <string>
+
 #include "dialogue/file_removal.h"
 
 namespace sumwright {
@@ -35,6 +37,41 @@ bool remove_file(const std::filesystem::path& path) {
         }
         Sleep(retry_interval_ms);
     }
+}
+
+// A reparse point (a symbolic link or a junction) is removed as a name: a
+// directory link with RemoveDirectory, which leaves the folder it points to
+// alone. A file with more than one name loses this one only.
+std::string clear_check_file(const std::filesystem::path& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        return is_absent(GetLastError()) ? "" : "it cannot be examined";
+    }
+    const bool directory = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+        const bool removed = directory ? RemoveDirectoryW(path.c_str()) != 0 : remove_file(path);
+        return removed ? "" : "it is a link that cannot be removed";
+    }
+    if (directory) {
+        return "it is a directory";
+    }
+    HANDLE file =
+        CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return "";  // held by another process: the command finds out
+    }
+    BY_HANDLE_FILE_INFORMATION information{};
+    const bool known = GetFileInformationByHandle(file, &information) != 0;
+    const DWORD type = GetFileType(file);
+    CloseHandle(file);
+    if (type != FILE_TYPE_DISK) {
+        return "it is not a plain file";
+    }
+    if (known && information.nNumberOfLinks > 1) {
+        return remove_file(path) ? "" : "it is a link that cannot be removed";
+    }
+    return "";
 }
 
 }  // namespace sumwright

@@ -7,7 +7,9 @@
 #include "process/standard_streams.h"
 
 int main(int argc, char** argv) {
-    sumwright::standard_streams::ensure_open();
+    if (!sumwright::standard_streams::ensure_open()) {
+        return 1;
+    }
     sumwright::interruption::install_handlers();
     const std::string_view argument0 = argc > 0 && argv[0] != nullptr ? argv[0] : "";
     sumwright::StandardConsole console;

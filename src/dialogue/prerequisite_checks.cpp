@@ -27,17 +27,51 @@ bool line_counts(std::string_view line) {
     return line.find_first_not_of(' ') != std::string_view::npos;
 }
 
+// Why a check could not pass: a check file that cannot be used at all stops
+// the checks at once; one that a command could not write is the cause of a
+// failed check.
+struct CheckFiles {
+    std::string unusable;
+    std::string cause;
+};
+
+// Runs a command that writes a check file, after clearing its name of links.
+// False when the check file cannot be used at all.
+bool run_writing(CommandRunner& shell, const CheckCommand& command, CheckFiles& files) {
+    if (std::string problem = clear_check_file(command.output); !problem.empty()) {
+        files.unusable = std::string(command.output) + " cannot be used: " + problem;
+        return false;
+    }
+    if (std::string problem = shell.run(command); !problem.empty()) {
+        files.cause = std::string(command.output) + " " + problem;
+    }
+    return true;
+}
+
 // Removes the program's own two check files, and nothing else of the
 // user's. True when neither is left, so that an old check_02.txt cannot
 // stand in for fresh output.
-bool remove_check_files() {
-    const bool first_gone = remove_file(check_01);
-    return remove_file(check_02) && first_gone;
+bool remove_check_files(CheckFiles& files) {
+    bool removed = true;
+    for (const std::string_view name : {check_01, check_02}) {
+        if (std::string problem = clear_check_file(name); !problem.empty()) {
+            files.unusable = std::string(name) + " cannot be used: " + problem;
+            return false;
+        }
+        if (!remove_file(name)) {
+            files.cause = std::string(name) + " cannot be removed from this folder";
+            removed = false;
+        }
+    }
+    return removed;
 }
 
-bool listing_made(CommandRunner& shell, std::string_view listing) {
+bool listing_made(CommandRunner& shell, const CheckCommand& listing, CheckFiles& files) {
     for (int attempt = 0; attempt < check_attempts; ++attempt) {
-        shell.run(std::string(listing));
+        files.cause.clear();
+        if (!run_writing(shell, listing, files)) {
+            return false;
+        }
         if (count_nonblank_lines(check_01) >= 1) {
             return true;
         }
@@ -45,13 +79,14 @@ bool listing_made(CommandRunner& shell, std::string_view listing) {
     return false;
 }
 
-bool tool_output_made(CommandRunner& shell, std::string_view listing, std::string_view tool_command) {
+bool tool_output_made(CommandRunner& shell, const CheckCommand& listing, const CheckCommand& tool_command,
+                      CheckFiles& files) {
     for (int attempt = 0; attempt < check_attempts; ++attempt) {
-        if (!remove_check_files()) {
+        files.cause.clear();
+        if (!remove_check_files(files) || !run_writing(shell, listing, files) ||
+            !run_writing(shell, tool_command, files)) {
             return false;
         }
-        shell.run(std::string(listing));
-        shell.run(std::string(tool_command));
         if (count_nonblank_lines(check_02) >= 2) {
             return true;
         }
@@ -59,9 +94,16 @@ bool tool_output_made(CommandRunner& shell, std::string_view listing, std::strin
     return false;
 }
 
-bool fail(Console& console, std::string_view tool) {
-    console.write_line("Check availability " + std::string(tool) + ".exe.");
-    console.write_line("Most likely it is necessary to updated the system path variable.");
+bool fail(Console& console, std::string_view tool, const CheckFiles& files) {
+    if (!files.unusable.empty()) {
+        console.write_line(files.unusable);
+    } else {
+        if (!files.cause.empty()) {
+            console.write_line(files.cause);
+        }
+        console.write_line("Check availability " + std::string(tool) + ".exe.");
+        console.write_line("Most likely it is necessary to updated the system path variable.");
+    }
     wait_for_key(console, {"<9> end"}, {"9"});
     return false;
 }
@@ -82,24 +124,25 @@ std::size_t count_nonblank_lines(const std::filesystem::path& file) {
 
 bool run_prerequisite_checks(Console& console, CommandRunner& shell, std::string_view program_path) {
     const CheckCommands commands = check_commands(program_path);
+    CheckFiles files;
     console.write_line("----------------------------------------------------------");
     console.write_line("Checking the presence of vital assistance programs of MS Windows system:");
 
     // A check_01.txt of an earlier run is left in place for this one.
     console.write_line("cmd");
-    if (!listing_made(shell, commands.listing_a)) {
-        return fail(console, "cmd");
+    if (!listing_made(shell, commands.listing_a, files)) {
+        return fail(console, "cmd", files);
     }
 
     console.write_line("sort");
-    if (!tool_output_made(shell, commands.listing_a, commands.sort)) {
-        return fail(console, "sort");
+    if (!tool_output_made(shell, commands.listing_a, commands.sort, files)) {
+        return fail(console, "sort", files);
     }
 
     // The files are left behind: the listing and what find made of it.
     console.write_line("find");
-    if (!tool_output_made(shell, commands.listing_b, commands.find)) {
-        return fail(console, "find");
+    if (!tool_output_made(shell, commands.listing_b, commands.find, files)) {
+        return fail(console, "find", files);
     }
     return true;
 }

@@ -3,10 +3,11 @@
 namespace sumwright::interruption {
 
 // Makes the process clean up before it dies of an interruption (Ctrl-C, a
-// termination request, the console closing): the terminal gets its settings
-// back and an unfinished report file is removed. A write to a closed pipe
-// or past the file size limit becomes an ordinary write error instead of
-// ending the process.
+// termination request or any other signal sent to end it, the console
+// closing): the terminal gets its settings back and an unfinished report
+// file is removed. A signal that was ignored when the process started stays
+// ignored. A write to a closed pipe or past the file size limit becomes an
+// ordinary write error instead of ending the process.
 void install_handlers();
 
 // What to run to give the terminal its settings back; nullptr when there is

@@ -43,13 +43,27 @@ void suspend(int /*signal_number*/) {
     errno = saved_errno;
 }
 
+// A signal that was ignored when the program started stays ignored, as the
+// one who started it wanted: `nohup` ignores hang-ups, a shell script's
+// background job Ctrl-C and Ctrl-\.
+void catch_unless_ignored(int signal_number, void (*handler)(int)) {
+    struct sigaction started_with {};
+    if (sigaction(signal_number, nullptr, &started_with) == 0 && started_with.sa_handler == SIG_IGN) {
+        return;
+    }
+    set_handler(signal_number, handler);
+}
+
 }  // namespace
 
 void install_handlers() {
-    for (const int signal_number : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
-        set_handler(signal_number, clean_up_and_die);
+    // Every signal whose default ends the process and that a user or a
+    // supervisor sends to end it (CPU time limit included).
+    for (const int signal_number :
+         {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF, SIGXCPU}) {
+        catch_unless_ignored(signal_number, clean_up_and_die);
     }
-    set_handler(SIGTSTP, suspend);
+    catch_unless_ignored(SIGTSTP, suspend);
     set_handler(SIGPIPE, SIG_IGN);
     // A write past the file size limit fails (EFBIG) like any other write.
     set_handler(SIGXFSZ, SIG_IGN);

@@ -136,6 +136,12 @@ def run_piped(
     )
 
 
+def _take_terminal(ignored_signals: Sequence[int]) -> None:
+    fcntl.ioctl(0, termios.TIOCSCTTY, 0)
+    for number in ignored_signals:
+        signal.signal(number, signal.SIG_IGN)
+
+
 class Terminal:
     """The program on a real pseudo-terminal, driven key by key."""
 
@@ -146,7 +152,10 @@ class Terminal:
         program_name: str = DEFAULT_PROGRAM_NAME,
         env: dict[str, str] | None = None,
         install: bool = True,
+        ignored_signals: Sequence[int] = (),
     ) -> None:
+        """`ignored_signals` are ignored when the program starts, as `nohup`
+        or a script's background job leaves them."""
         if install:
             install_program(directory, program_name)
         self.directory = directory
@@ -163,7 +172,7 @@ class Terminal:
             stderr=slave,
             env={**os.environ, **(env or {})},
             start_new_session=True,
-            preexec_fn=lambda: fcntl.ioctl(0, termios.TIOCSCTTY, 0),
+            preexec_fn=lambda: _take_terminal(ignored_signals),
         )
         self.output = b""
 

@@ -66,7 +66,8 @@ def test_suspended_key_wait_gives_the_terminal_back_and_resumes_single_keys(tmp_
         # No Enter: only a key wait back in single-key mode ends on these.
         shell.type("x2")
         shell.wait_for("fg\n./www.example.com.exe\nREADY>")
-        shell.type("echo status=$?; stty -g > after.txt", "Enter")
+        # The status is shown only once after.txt is complete.
+        shell.type("s=$?; stty -g > after.txt; echo status=$s", "Enter")
         shell.wait_for("status=0")
         before = (tmp_path / "before.txt").read_text()
         assert (tmp_path / "stopped.txt").read_text() == before

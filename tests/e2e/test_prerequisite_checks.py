@@ -1,10 +1,16 @@
 """The tool checks with the real shell commands, in scratch directories."""
 
+import hashlib
+import os
 import shutil
+import signal
+import stat
+import subprocess
+import time
 
 import pytest
 
-from harness import DEFAULT_PROGRAM_NAME, run_piped
+from harness import DEFAULT_PROGRAM_NAME, install_program, run_piped
 
 RULE = "-" * 58
 HEADING = "Checking the presence of vital assistance programs of MS Windows system:"
@@ -125,5 +131,121 @@ def test_a_tool_missing_from_path_fails_its_check(tmp_path, tools, failing):
     assert run.status == 0
     assert checks_section(run) == failed(failing)
     if failing == "sort":
-        assert not run.has("check_02.txt"), "the old check_02.txt is gone and sort wrote none"
+        assert run.file("check_02.txt") == b"", "the old check_02.txt is gone and sort wrote nothing"
     assert_user_files_intact(work)
+
+
+# ------------------------------------------------------------ hostile folders
+
+OUTSIDE = b"the user's own file, outside the folder\n"
+CAUSE = "check_01.txt cannot be written in this folder: Permission denied"
+
+
+def unusable(name, why, passed=("cmd",)):
+    return [RULE, HEADING, *passed, f"{name} cannot be used: {why}", "<9> end", ""]
+
+
+def plant(kind, path, outside):
+    """Puts a thing of the kind at the path; links lead to the outside file."""
+    if kind == "dangling symlink":
+        outside.unlink()
+    if kind.endswith("symlink"):
+        path.symlink_to(outside)
+    elif kind == "hard link":
+        os.link(outside, path)
+    elif kind == "fifo":
+        os.mkfifo(path)
+    elif kind == "device":
+        os.mknod(path, stat.S_IFCHR | 0o666, os.makedev(1, 3))
+    elif kind == "directory":
+        (path / "inside").mkdir(parents=True)
+    else:  # a folder its user may not write, perhaps holding a check file he may write
+        if "old" in kind:
+            path.write_bytes(b"old listing\n")
+            path.chmod(0o666)
+        path.parent.chmod(0o555)
+
+
+HOSTILE_FOLDERS = [
+    ("symlink", "check_01.txt", PASSED),
+    ("symlink", "check_02.txt", PASSED),
+    ("dangling symlink", "check_01.txt", PASSED),
+    ("hard link", "check_01.txt", PASSED),
+    ("hard link", "check_02.txt", PASSED),
+    ("fifo", "check_01.txt", unusable("check_01.txt", "it is a named pipe (FIFO)")),
+    ("device", "check_01.txt", unusable("check_01.txt", "it is a device")),
+    ("directory", "check_01.txt", unusable("check_01.txt", "it is a directory")),
+    ("directory", "check_02.txt", unusable("check_02.txt", "it is a directory", ("cmd", "sort"))),
+    ("unwritable as nobody", "check_01.txt", [*PASSED[:3], CAUSE, *failed("cmd")[3:]]),
+    ("unwritable, old file, as nobody", "check_01.txt",
+     [*PASSED[:4], "check_01.txt cannot be removed from this folder", *failed("sort")[4:]]),
+]
+
+
+@pytest.mark.parametrize("kind, name, outcome",
+                         [pytest.param(*row, id=f"{row[0]} {row[1]}") for row in HOSTILE_FOLDERS])
+def test_a_check_file_is_never_written_through_and_a_failure_names_its_cause(tmp_path, kind, name, outcome):
+    work, outside = tmp_path / "work", tmp_path / "outside" / "bashrc"
+    work.mkdir()
+    outside.parent.mkdir()
+    outside.write_bytes(OUTSIDE)
+    install_program(work)
+    try:
+        plant(kind, work / name, outside)
+    except PermissionError as error:
+        pytest.skip(f"cannot make a {kind} here: {error}")
+    # The program is started by a path relative to its folder, which nobody can reach.
+    nobody = ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"] if "nobody" in kind else []
+    if nobody and shutil.which("setpriv") is None:
+        pytest.skip("setpriv is not installed")
+    # "9" ends a failure wait; the directory warning ignores it and ends on "2".
+    run = run_piped(work, ["1", "9", "2"], install=False, command_prefix=nobody, timeout=20)
+    assert run.status == 0
+    assert checks_section(run) == outcome
+    if kind != "dangling symlink":
+        assert hashlib.sha256(outside.read_bytes()).digest() == hashlib.sha256(OUTSIDE).digest()
+        assert outside.stat().st_nlink == 1, "the link's name is gone, its target left"
+    assert outside.exists() == (kind != "dangling symlink"), "nothing made outside"
+    if outcome == PASSED:
+        assert not (work / name).is_symlink() and (work / name).stat().st_nlink == 1, "a file of the folder's own"
+    elif "nobody" not in kind:
+        assert (work / name).exists(), "what is in the way is left alone"
+
+
+# ------------------------------------------------------------ the commands
+
+def test_a_check_command_starts_with_the_usual_signals_and_is_waited_for_through_a_stop(tmp_path):
+    """A stand-in sort notes the signals it started ignoring and takes its
+    time; meanwhile the program, started under nohup, is stopped (Ctrl-Z) and
+    continued. Run once: not taken for a sort that wrote nothing and run again."""
+    work, tools, noted = tmp_path / "work", tmp_path / "tools", tmp_path / "ignored"
+    work.mkdir()
+    tools.mkdir()
+    (tools / "sort").write_text(f'#!/bin/sh\ngrep SigIgn /proc/$$/status >> {noted}\n'
+                                f'sleep 1\nexec {shutil.which("sort")} "$@"\n')
+    (tools / "sort").chmod(0o755)
+    install_program(work)
+    process = subprocess.Popen(["nohup", f"./{DEFAULT_PROGRAM_NAME}"], cwd=work, stdin=subprocess.PIPE,
+                               stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                               env={**os.environ, "PATH": f"{tools}:{os.environ['PATH']}"})
+    try:
+        process.stdin.write(b"1\n9\n2\n")
+        process.stdin.close()
+        deadline = time.monotonic() + 20
+        while not noted.exists() or not noted.read_text().endswith("\n"):
+            assert time.monotonic() < deadline and process.poll() is None, "sort did not start"
+            time.sleep(0.02)
+        process.send_signal(signal.SIGTSTP)
+        time.sleep(0.2)
+        process.send_signal(signal.SIGCONT)
+        console = process.stdout.read().decode("latin-1")
+        assert process.wait(timeout=20) == 0
+    finally:
+        process.kill()
+    lines = console.split("\n")
+    assert lines[lines.index("<2> no and end") + 1:][:5] == PASSED, "sort's output was waited for"
+    runs = noted.read_text().splitlines()
+    assert len(runs) == 1, "sort was waited for through the stop, not run again"
+    ignored = int(runs[0].split()[1], 16)
+    assert [bool(ignored & 1 << (number - 1)) for number in (signal.SIGHUP, signal.SIGPIPE, signal.SIGXFSZ)] == [
+        True, False, False], "nohup's hang-up ignored; broken pipes and the file size limit as usual"

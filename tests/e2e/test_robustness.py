@@ -266,10 +266,21 @@ def small_tmpfs(directory: Path, size: int):
         subprocess.run(["umount", "-l", str(directory)], check=False)
 
 
+def fsync_shim(**settings: str) -> dict[str, str]:
+    """The environment that preloads the fsync shim of tests/preload; the
+    shim comes before a sanitizer runtime, which must be told to allow it."""
+    shim = os.environ.get("SUMWRIGHT_FSYNC_SHIM")
+    if not shim:
+        pytest.skip("SUMWRIGHT_FSYNC_SHIM does not name the fsync shim (CTest sets it)")
+    options = os.environ.get("ASAN_OPTIONS", "")
+    return {"LD_PRELOAD": shim, "ASAN_OPTIONS": f"{options}:verify_asan_link_order=0".lstrip(":"), **settings}
+
+
 @pytest.mark.parametrize(
     "limit, levels",
     [
-        pytest.param(None, "300", id="small tmpfs"),  # several megabytes into 256 KiB
+        pytest.param(None, "300", id="small tmpfs"),
+        pytest.param("fsync", "2", id="the disk refuses the sync"),  # several megabytes into 256 KiB
         pytest.param(256 * 1024, "300", id="file size limit"),
         # The worked example fits in the stream's buffer: only the final
         # flush meets the limit.
@@ -286,19 +297,28 @@ def test_a_report_that_fills_the_disk_is_reported_and_not_left_in_part(tmp_path,
         earlier = run_piped(directory, dialogue("1", ["a", "1", "d", "2", "f"]), program_dir=programs)
         assert earlier.status == 0, earlier.errors
         earlier_report = earlier.report("swr_subtotal.htm")
+        refused_sync = {**os.environ, **fsync_shim(SUMWRIGHT_FSYNC_FAIL="1")} if limit == "fsync" else None
         process = start(directory, programs, stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
-                        preexec_fn=file_size_limit(limit) if limit else None)
+                        preexec_fn=file_size_limit(limit) if isinstance(limit, int) else None, env=refused_sync)
         run = finish(process, directory, typed(dialogue("1", ["A", levels, "D", "2", "F"])))
         no_sanitizer_report(run)
         assert run.status == 1, run.errors
         failure = "Error: report file swr_subtotal.htm could not be written: "
         assert run.errors.startswith(failure) and run.errors.count("\n") == 1, run.errors
-        assert run.errors.endswith(("No space left on device\n", "File too large\n"))
+        assert run.errors.endswith(("No space left on device\n", "File too large\n", "Input/output error\n"))
         lines = run.console_lines()
         assert lines.count("Output file = swr_subtotal.htm") == 1, "the opening line, and no closing notice"
         assert lines[-2:] == ["<Any key> to continue and end", ""]
         assert run.report("swr_subtotal.htm") == earlier_report
         assert temporary_files(directory) == []
+
+
+def test_the_report_goes_to_the_disk_and_then_the_folder_that_holds_it(tmp_path):
+    log = tmp_path / "fsync.log"
+    synced = fsync_shim(SUMWRIGHT_FSYNC_LOG=str(log))
+    run = run_piped(tmp_path / "work", dialogue("2", ["b", "d", "3", "f"]), env=synced)
+    assert run.status == 0, run.errors
+    assert log.read_text().split() == ["file", "folder"]
 
 
 # --------------------------------------------------------- standard streams
@@ -355,6 +375,23 @@ def test_closed_output_streams_leave_the_report_as_it_would_be(tmp_path, closed,
 def test_all_standard_streams_closed(tmp_path):
     process = start(tmp_path, preexec_fn=close_descriptors(0, 1, 2))
     assert finish(process, tmp_path).status == 1
+
+
+@pytest.mark.parametrize("closed, name, said_on", [(0, "input", "errors"), (1, "output", "errors"),
+                                                    (2, "error", "console")])
+def test_a_closed_stream_without_a_null_device_ends_the_run_before_any_file(tmp_path, closed, name, said_on):
+    """In a private mount namespace whose /dev is empty, as in a bare container."""
+    probe = subprocess.run(["unshare", "--mount", "true"], capture_output=True, text=True, check=False)
+    if probe.returncode != 0:
+        pytest.skip(f"no private mount namespace here: {probe.stderr.strip()}")
+    install_program(tmp_path)
+    script = f'mount -t tmpfs tmpfs /dev && exec "$0" {closed}<&-'
+    run = run_piped(tmp_path, dialogue("2", ["b", "d", "3", "f"]), install=False,
+                    command_prefix=["unshare", "--mount", "sh", "-c", script])
+    assert run.status == 1
+    said = f"sumwright: standard {name} is closed and cannot be put on /dev/null: No such file or directory\n"
+    assert getattr(run, said_on) == said
+    assert [p.name for p in tmp_path.iterdir()] == [DEFAULT_PROGRAM_NAME], "no file opened"
 
 
 def test_a_broken_pipe_on_standard_output_does_not_stop_the_run(tmp_path):

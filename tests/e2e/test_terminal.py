@@ -95,22 +95,37 @@ def test_terminal_settings_are_restored_after_a_normal_end(terminal):
 
 
 SIGNAL_KEYS = {"\x03": signal.SIGINT, "\x1c": signal.SIGQUIT}  # Ctrl-C, Ctrl-\\
+ENDING_SIGNALS = [signal.SIGTERM, signal.SIGHUP, signal.SIGUSR1, signal.SIGUSR2, signal.SIGALRM, signal.SIGVTALRM,
+                  signal.SIGPROF, signal.SIGXCPU]
 
 
-@pytest.mark.parametrize("interruption", ["\x03", "\x1c", signal.SIGTERM, signal.SIGHUP],
-                         ids=["ctrl-c", "ctrl-backslash", "sigterm", "sighup"])
+@pytest.mark.parametrize(
+    "interruption, ignored",
+    [
+        pytest.param("\x03", False, id="ctrl-c"),
+        pytest.param("\x1c", False, id="ctrl-backslash"),
+        *(pytest.param(number, False, id=number.name.lower()) for number in ENDING_SIGNALS),
+        # Ignored when the program started (a script's background job, nohup):
+        # they stay ignored, and a SIGTERM afterwards still cleans up.
+        pytest.param("\x03", True, id="ctrl-c ignored at start"),
+        pytest.param("\x1c", True, id="ctrl-backslash ignored at start"),
+        pytest.param(signal.SIGHUP, True, id="sighup ignored at start"),
+        pytest.param(signal.SIGUSR1, True, id="sigusr1 ignored at start"),
+    ],
+)
 @pytest.mark.parametrize("moment", ["key wait", "check command", "prompt"])
 def test_an_interruption_ends_the_program_and_leaves_terminal_and_report_as_they_were(tmp_path, moment,
-                                                                                      interruption):
+                                                                                      interruption, ignored):
     tools, work = tmp_path / "tools", tmp_path / "work"
     work.mkdir()
     (work / "swr_sumif_02.htm").write_bytes(b"previous report")
     # A stand-in for sort that takes its time, so the sort check is still running.
     tools.mkdir()
-    (tools / "sort").write_text("#!/bin/sh\nsleep 20\n")
+    (tools / "sort").write_text("#!/bin/sh\nexec sleep 20\n")
     (tools / "sort").chmod(0o755)
     slow_sort = {"PATH": f"{tools}:{os.environ['PATH']}"} if moment == "check command" else None
-    with Terminal(work, env=slow_sort) as terminal:
+    number = SIGNAL_KEYS.get(interruption, interruption)
+    with Terminal(work, env=slow_sort, ignored_signals=[number] if ignored else []) as terminal:
         terminal.expect(TERMS_OPTIONS)
         time.sleep(0.2)  # the wait has switched the terminal to single keys
         if moment == "key wait":
@@ -126,11 +141,14 @@ def test_an_interruption_ends_the_program_and_leaves_terminal_and_report_as_they
         time.sleep(0.2)
         if interruption in SIGNAL_KEYS:
             terminal.send(interruption)
-            expected = -SIGNAL_KEYS[interruption]
         else:
-            terminal.signal(interruption)
-            expected = -interruption
-        assert terminal.wait() == expected
+            terminal.signal(number)
+        if ignored:
+            time.sleep(0.3)
+            assert terminal.process.poll() is None, "a signal ignored at start stays ignored"
+            number = signal.SIGTERM
+            terminal.signal(number)
+        assert terminal.wait() == -number
         assert terminal.stty() == terminal.settings_before
         assert "Check availability" not in terminal.text()
     assert (work / "swr_sumif_02.htm").read_bytes() == b"previous report"

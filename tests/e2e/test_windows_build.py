@@ -361,6 +361,20 @@ def test_piped_input_with_crlf_line_ends_gives_the_linux_report(windows_build, w
         assert_same_console(windows_lines, linux.console_lines(), program_name)
 
 
+def test_a_hard_link_named_check_01_loses_its_name_and_leaves_its_target(windows_build, wine_env, tmp_path):
+    outside = tmp_path / "outside.txt"
+    outside.write_bytes(b"the user's own file\r\n")
+    (tmp_path / "windows").mkdir()
+    os.link(outside, tmp_path / "windows" / "check_01.txt")
+    windows = run_windows(windows_build, wine_env, tmp_path / "windows", ["1", "2"], tools=True)
+
+    assert windows.status == 0, windows.console
+    assert "Check availability" not in windows.console
+    assert "PROGRAM MUST RUN IN SEPARATE DIRECTORY" in windows.console, "the checks passed"
+    assert outside.read_bytes() == b"the user's own file\r\n"
+    assert outside.stat().st_nlink == 1
+
+
 def test_input_from_the_null_device_is_not_taken_for_a_console(windows_build, wine_env, tmp_path):
     # The null device is a character device, as a console is; taken for one,
     # the terms wait would wait for a keyboard that never answers.

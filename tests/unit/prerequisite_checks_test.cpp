@@ -100,12 +100,14 @@ public:
         bool check_02_there;
     };
 
-    void run(const std::string& command_line) override {
+    std::string run(const CheckCommand& command) override {
+        const std::string command_line(command.line);
         calls.push_back({command_line, fs::exists("check_01.txt"), fs::exists("check_02.txt")});
         const auto effect = effects.find(command_line);
         if (effect != effects.end()) {
             effect->second();
         }
+        return {};
     }
 
     std::map<std::string, std::function<void()>> effects;
@@ -154,10 +156,10 @@ constexpr std::string_view program = "./www.x.exe";
 // A shell on which every tool works and the directory holds a program.
 void make_tools_work(ScriptedShell& shell) {
     const CheckCommands commands = check_commands(program);
-    shell.effects[std::string(commands.listing_a)] = writes("check_01.txt", "total 8\r\n.\r\n..\r\nwww.x.exe\r\n");
-    shell.effects[std::string(commands.listing_b)] = writes("check_01.txt", "total 8\r\n.\r\n..\r\nwww.x.exe\r\n");
-    shell.effects[std::string(commands.sort)] = sort_listing;
-    shell.effects[std::string(commands.find)] = find_exe;
+    shell.effects[std::string(commands.listing_a.line)] = writes("check_01.txt", "total 8\r\n.\r\n..\r\nwww.x.exe\r\n");
+    shell.effects[std::string(commands.listing_b.line)] = writes("check_01.txt", "total 8\r\n.\r\n..\r\nwww.x.exe\r\n");
+    shell.effects[std::string(commands.sort.line)] = sort_listing;
+    shell.effects[std::string(commands.find.line)] = find_exe;
 }
 
 const std::vector<std::string> passed_lines{
@@ -193,7 +195,7 @@ INSTANTIATE_TEST_SUITE_P(Files, CountNonblankLines,
 // matches every line) is left out.
 TEST(FindCommand, LooksForTheProgramsOwnName) {
     const auto patterns = [](std::string_view path) {
-        const std::string find = check_commands(path).find;
+        const std::string find = check_commands(path).find.line;
         const std::size_t start = find.find("-e ");
         return find.substr(start, find.find(" check_01.txt") - start);
     };
@@ -218,11 +220,11 @@ TEST_F(InScratchDirectory, ChecksCleanUpOnlyBeforeSortAndFindAndLeaveTheirFiles)
     EXPECT_EQ(console.lines, passed_lines);
     const CheckCommands commands = check_commands(program);
     ASSERT_EQ(shell.calls.size(), 5U);
-    const std::vector<std::tuple<std::string, bool, bool>> expected{
-        {commands.listing_a, true, true},                                        // nothing removed before the cmd check
-        {commands.listing_a, false, false},                                      // clean-up before sort
-        {commands.sort, true, false},       {commands.listing_b, false, false},  // clean-up before find
-        {commands.find, true, false},
+    const std::vector<std::tuple<std::string_view, bool, bool>> expected{
+        {commands.listing_a.line, true, true},    // nothing removed before the cmd check
+        {commands.listing_a.line, false, false},  // clean-up before sort
+        {commands.sort.line, true, false},       {commands.listing_b.line, false, false},  // clean-up before find
+        {commands.find.line, true, false},
     };
     for (std::size_t i = 0; i < expected.size(); ++i) {
         EXPECT_EQ(shell.calls[i].command_line, std::get<0>(expected[i])) << i;
@@ -257,7 +259,7 @@ TEST_F(InScratchDirectory, ChecksRunAgainWhenTheirOutputIsMissing) {
 struct FailureCase {
     const char* name;
     // The command line (by role) that misbehaves, and what it writes instead.
-    std::string CheckCommands::*role;
+    CheckCommand CheckCommands::*role;
     std::function<void()> effect;
     bool stale_files;
     const char* failing_tool;
@@ -276,7 +278,7 @@ TEST_P(FailedCheck, NamesTheToolAndEndsOnlyOn9) {
     }
     ScriptedShell shell;
     make_tools_work(shell);
-    shell.effects[check_commands(program).*failure.role] = failure.effect;
+    shell.effects[std::string((check_commands(program).*failure.role).line)] = failure.effect;
     const std::string arrow_up = std::string(1, '\xFF') + 'H';
     ScriptedConsole console({"x", "1", "2", arrow_up, "9", "left over"});
 

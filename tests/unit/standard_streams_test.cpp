@@ -27,7 +27,7 @@ private:
 // A program started without standard output once wrote its console lines
 // into the report, because the report file took descriptor 1.
 TEST_F(ClosedStandardInput, GetsAStandInSoNoFileTakesItsPlace) {
-    standard_streams::ensure_open();
+    ASSERT_TRUE(standard_streams::ensure_open());
     ASSERT_NE(::fcntl(STDIN_FILENO, F_GETFD), -1) << "the stream is open again";
     char byte = 0;
     EXPECT_EQ(::read(STDIN_FILENO, &byte, 1), 0) << "and reads as an ended stream";
@@ -38,7 +38,7 @@ TEST_F(ClosedStandardInput, GetsAStandInSoNoFileTakesItsPlace) {
 
 TEST(StandardStreams, OpenStreamsAreLeftAlone) {
     const int before = ::fcntl(STDOUT_FILENO, F_GETFL);
-    standard_streams::ensure_open();
+    EXPECT_TRUE(standard_streams::ensure_open());
     EXPECT_EQ(::fcntl(STDOUT_FILENO, F_GETFL), before);
 }
 
