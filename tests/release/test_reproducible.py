@@ -27,17 +27,12 @@ SECOND_USER = "nobody"
 def _second_user() -> tuple[list[str], int, int] | str:
     """How to run a command as an unprivileged user other than this one, with
     that user's numbers; or why that is not possible here."""
-    if os.geteuid() != 0:
-        return "only root can switch to another user here"
     setpriv = shutil.which("setpriv")
-    if setpriv is None:
-        return "setpriv (util-linux) is missing"
-    try:
-        user = pwd.getpwnam(SECOND_USER)
-    except KeyError:
-        return f"there is no user {SECOND_USER!r}"
-    prefix = [setpriv, f"--reuid={user.pw_uid}", f"--regid={user.pw_gid}", "--clear-groups", "--"]
-    return prefix, user.pw_uid, user.pw_gid
+    users = {user.pw_name: user for user in pwd.getpwall()}
+    if os.geteuid() != 0 or setpriv is None or SECOND_USER not in users:
+        return f"switching to the user {SECOND_USER!r} needs root, setpriv and that user"
+    user = users[SECOND_USER]
+    return [setpriv, f"--reuid={user.pw_uid}", f"--regid={user.pw_gid}", "--clear-groups", "--"], user.pw_uid, user.pw_gid
 
 
 def _run(command: list[str], cwd: Path, env: dict[str, str]) -> None:
