@@ -11,6 +11,7 @@ heading anchors. The same input gives the same bytes.
 from __future__ import annotations
 
 import base64
+import html
 import sys
 import xml.etree.ElementTree as ElementTree
 from pathlib import Path
@@ -80,7 +81,7 @@ def render(guide: Path) -> str:
     return (
         '<!DOCTYPE html>\n<html lang="en">\n<head>\n<meta charset="utf-8">\n'
         '<meta name="viewport" content="width=device-width, initial-scale=1">\n'
-        f"<title>{title}</title>\n<style>{STYLE}</style>\n</head>\n<body>\n{body}\n</body>\n</html>\n"
+        f"<title>{html.escape(title)}</title>\n<style>{STYLE}</style>\n</head>\n<body>\n{body}\n</body>\n</html>\n"
     )
 
 
