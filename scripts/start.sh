@@ -8,9 +8,10 @@ source_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 work_dir=${1:-$HOME/sumwright-work}
 program_name=${2:-www.example.com.exe}
 
+echo "Building sumwright in $source_dir/build/release (the first build takes about half a minute) ..."
 cmake -S "$source_dir" -B "$source_dir/build/release" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DBUILD_TESTING=OFF >/dev/null
-cmake --build "$source_dir/build/release" --target sumwright >/dev/null
+cmake --build "$source_dir/build/release" --target sumwright
 
 mkdir -p "$work_dir"
 cp "$source_dir/build/release/sumwright" "$work_dir/$program_name"

@@ -13,6 +13,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     python3 python3-pytest python3-uno libreoffice-calc-nogui gnumeric chromium poppler-utils
     g++-mingw-w64-x86-64-posix wine wine64
+    python3-markdown clang-format clang-tidy
     tmux procps coreutils grep
 )
 missing=()

@@ -1,6 +1,7 @@
 """The user guide's pictures are made by docs/make_pictures.py from real runs
 (the program, Chromium, LibreOffice Calc, pdftoppm). The script has to keep
-working, and every picture the guide shows has to be one it makes."""
+working, every picture the guide shows has to be one it makes, and the
+guide's rule for copying a list down has to reach as far as in that run."""
 
 import re
 import struct
@@ -75,3 +76,23 @@ def test_guide_shows_the_tables_the_pictures_are_made_of():
     )
     assert sumif_01 == sumif_02
     assert guide_sample_tables() == [subtotal, sumif_01]
+
+
+def test_guide_copies_each_list_as_far_as_the_run_of_its_picture_reaches():
+    """Each SUMIF section names the row of the first `#N/A` under its list,
+    and a block of rows that always reaches it, for the table and answers
+    its picture was made from."""
+    guide = (DOCS / "guide.md").read_text(encoding="utf-8")
+    scenarios = make_pictures.scenarios
+    for section in make_pictures.SECTIONS[1:]:
+        (text,) = [part for part in re.split(r"^## ", guide, flags=re.M) if f"pictures/{section.picture}" in part]
+        layout = scenarios.layout_of(section.menu_key, section.answers)
+        content = scenarios.SheetContent()
+        last_row = scenarios.build_table(content, section.table, layout, section.key_columns)
+        placement, list_length, _ = scenarios.EXPECTED[section.menu_key](content, layout, last_row)
+        first_list_row = max(row for _, row in placement.values())
+        data_rows = last_row - layout.first_row + 1
+        assert re.findall(r"`#N/A` in J (?:and K|to L)\s+\(row\s+(\d+)\s+here\)", text) == [
+            str(first_list_row + list_length)], section.picture
+        assert re.findall(r"\(I(\d+) to [A-Z](\d+) here\)", text) == [
+            (str(first_list_row), str(first_list_row + data_rows))], section.picture

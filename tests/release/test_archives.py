@@ -1,11 +1,14 @@
 """The release archives in dist/ as a user gets them: checksums, contents,
-and the Windows program unpacked, renamed after a site and run under Wine,
-against the Linux program of the other archive."""
+the guide page read offline, and the Windows program unpacked, renamed after
+a site and run under Wine, against the Linux program of the other archive."""
 
 from __future__ import annotations
 
+import base64
+import html
 import os
 import re
+import struct
 import subprocess
 import tarfile
 import xml.etree.ElementTree as ElementTree
@@ -24,6 +27,8 @@ SITE_NAME = "www.setup-site.com.exe"
 RELEASE_TIME = datetime.fromtimestamp(int(os.environ.get("SUMWRIGHT_SOURCE_DATE_EPOCH", "0")), timezone.utc)
 OBJDUMP = "x86_64-w64-mingw32-objdump"
 RT_VERSION, RT_MANIFEST = 16, 24
+ZIP_EXTENDED_TIME = 0x5455  # "UT"
+SOURCE_DIR = Path(__file__).resolve().parents[2]
 WINDOWS_10 = "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"
 
 
@@ -34,26 +39,64 @@ def test_checksums_list_both_archives_and_hold():
                    capture_output=True)
 
 
-def test_archives_hold_the_program_and_the_guide_with_the_release_time():
+def _extra_fields(extra: bytes) -> list[int]:
+    """The kinds of the extra fields of a ZIP entry."""
+    kinds, at = [], 0
+    while at + 4 <= len(extra):
+        kind, size = struct.unpack_from("<HH", extra, at)
+        kinds, at = kinds + [kind], at + 4 + size
+    return kinds
+
+
+def test_archives_hold_the_program_readme_and_guide_with_the_release_time_and_no_owner():
     with zipfile.ZipFile(DIST_DIR / WINDOWS_ARCHIVE) as archive:
         entries = archive.infolist()
-        windows_guide = archive.read("README.txt")
+        windows_readme, windows_guide = archive.read("README.txt"), archive.read("guide.html")
     assert [(entry.filename, entry.external_attr >> 16) for entry in entries] == [
-        ("README.txt", 0o100644), ("sumwright.exe", 0o100755)]
+        ("README.txt", 0o100644), ("guide.html", 0o100644), ("sumwright.exe", 0o100755)]
     # A ZIP keeps times in steps of two seconds.
     zip_time = RELEASE_TIME.replace(second=RELEASE_TIME.second // 2 * 2)
     assert {datetime(*entry.date_time, tzinfo=timezone.utc) for entry in entries} == {zip_time}
+    # The time, and no user and group numbers ("ux") of whoever packed it.
+    assert {kind for entry in entries for kind in _extra_fields(entry.extra)} == {ZIP_EXTENDED_TIME}
 
     with tarfile.open(DIST_DIR / LINUX_ARCHIVE) as archive:
         members = archive.getmembers()
-        linux_guide = archive.extractfile(f"{LINUX_FOLDER}/README.txt").read()
+        linux_readme = archive.extractfile(f"{LINUX_FOLDER}/README.txt").read()
+        linux_guide = archive.extractfile(f"{LINUX_FOLDER}/guide.html").read()
     assert [(member.name, member.mode) for member in members] == [
-        (f"{LINUX_FOLDER}/README.txt", 0o644), (f"{LINUX_FOLDER}/sumwright", 0o755)]
+        (f"{LINUX_FOLDER}/README.txt", 0o644), (f"{LINUX_FOLDER}/guide.html", 0o644),
+        (f"{LINUX_FOLDER}/sumwright", 0o755)]
     assert {member.mtime for member in members} == {RELEASE_TIME.timestamp()}
+    assert {(member.uid, member.gid, member.uname, member.gname) for member in members} == {(0, 0, "", "")}
 
-    assert re.search(rb"(?<!\r)\n", windows_guide) is None and windows_guide.endswith(b"\r\n")
-    assert windows_guide.replace(b"\r\n", b"\n") == linux_guide
-    assert linux_guide.startswith(f"Sumwright {VERSION}\n".encode())
+    assert re.search(rb"(?<!\r)\n", windows_readme) is None and windows_readme.endswith(b"\r\n")
+    assert windows_readme.replace(b"\r\n", b"\n") == linux_readme
+    assert linux_readme.startswith(f"Sumwright {VERSION}\n".encode())
+    # Its first lines name the guide beside the three steps to a first run.
+    opening = linux_readme.decode().split("\n\n1. ")[0]
+    assert all(word in opening for word in ("guide.html", "folder of its own", "rename", "console")), opening
+    assert windows_guide == linux_guide
+
+
+def test_guide_page_is_self_contained_and_holds_every_section_and_picture(tmp_path):
+    page = (unpack(DIST_DIR / WINDOWS_ARCHIVE, tmp_path) / "guide.html").read_text(encoding="utf-8")
+    # Nothing to fetch: in-page anchors that exist, and data. The renderer
+    # quotes every attribute with double quotes.
+    references = re.findall(r"""\s(?:src|href|srcset|action|data|poster)\s*=\s*["']?([^"'\s>]*)""", page)
+    ids = set(re.findall(r'\sid="([^"]*)"', page))
+    assert [ref for ref in references if not ref.startswith("data:") and not (ref[:1] == "#" and ref[1:] in ids)] == []
+    assert not re.search(r"url\(|@import|<(?:link|script|iframe|object)\b", page)
+    headings = [html.unescape(re.sub(r"<[^>]*>", "", text))
+                for text in re.findall(r"<h[1-6][^>]*>(.*?)</h[1-6]>", page, re.S)]
+
+    guide = (SOURCE_DIR / "docs" / "guide.md").read_text(encoding="utf-8")
+    outside_code = re.sub(r"^```.*?^```", "", guide, flags=re.M | re.S)
+    assert headings == [line.lstrip("#").strip() for line in outside_code.splitlines() if line.startswith("#")]
+    pictures = re.findall(r"\]\(pictures/([^)\s]+)\)", guide)
+    embedded = {base64.b64decode(ref.split(",", 1)[1]) for ref in references if ref.startswith("data:image/")}
+    assert pictures and {name for name in pictures
+                         if (SOURCE_DIR / "docs" / "pictures" / name).read_bytes() not in embedded} == set()
 
 
 def _resources(program: Path) -> dict[int, bytes]:
