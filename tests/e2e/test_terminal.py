@@ -8,7 +8,7 @@ import time
 
 import pytest
 
-from harness import Terminal
+from harness import Terminal, dialogue, editing_runs, run_piped
 
 TERMS_OPTIONS = "<1> yes and continue\r\n<2> no and end\r\n"
 WARNING_OPTIONS = "<1> yes and continue\r\n<2> no  and end\r\n"
@@ -84,6 +84,19 @@ def test_an_answer_is_what_is_typed_once_its_prompt_is_shown(terminal, early_key
     report = (terminal.directory / "swr_sumif_01.htm").read_bytes()
     assert b"Column name for creating group = B\r\n" in report
     assert b"=SUMIF(B:B;B2;D:D)\r\n" in report
+
+
+@pytest.mark.parametrize("stty", ["", "raw", "-icanon min 0 time 0"], ids=["sane", "raw", "min-0"])
+@pytest.mark.parametrize("rows", editing_runs(shared_only=False), ids=lambda rows: "|".join(r.line[:6] for r in rows))
+def test_answers_are_edited_as_in_the_windows_console(tmp_path, rows, stty):
+    """The table that the Windows build's console test types too; the
+    terminal may have been left raw or with reads that return at once."""
+    with Terminal(tmp_path / "terminal", env={"LC_ALL": "C.UTF-8"}, stty=stty) as terminal:
+        assert terminal.answer_dialogue("2", [row.keys for row in rows]) == 0
+        assert terminal.stty() == terminal.settings_before
+        assert terminal.pending_input() == 0
+    piped = run_piped(tmp_path / "piped", dialogue("2", [row.line for row in rows]))
+    assert (terminal.directory / "swr_sumif_01.htm").read_bytes() == piped.report("swr_sumif_01.htm")
 
 
 def test_terminal_settings_are_restored_after_a_normal_end(terminal):
