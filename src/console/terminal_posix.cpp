@@ -164,11 +164,14 @@ Got next_key(int timeout_ms, TerminalKey& key) {
     }
     pending_bytes.erase(0, decoded.length);
     key = std::move(decoded.key);
-    // Ctrl-C comes as a key only from a terminal that sends no signal for it.
-    if (key.kind == TerminalKey::Kind::character && key.bytes == "\x03" && settings_saved &&
-        (saved_settings.c_lflag & ISIG) == 0) {
-        ::raise(SIGINT);
-        return Got::nothing;
+    // Signal keys come as keys only from a terminal left without them.
+    if (key.kind == TerminalKey::Kind::character && settings_saved && (saved_settings.c_lflag & ISIG) == 0) {
+        for (const auto& [byte, signal_number] : {std::pair{'\x03', SIGINT}, {'\x1C', SIGQUIT}, {'\x1A', SIGTSTP}}) {
+            if (key.bytes[0] == byte) {
+                ::raise(signal_number);
+                return Got::nothing;
+            }
+        }
     }
     return Got::key;
 }

@@ -8,7 +8,7 @@ import time
 
 import pytest
 
-from harness import Terminal, dialogue, editing_runs, run_piped
+from harness import PROMPT_END, TERMS_WAIT, Terminal, dialogue, editing_runs, run_piped
 
 TERMS_OPTIONS = "<1> yes and continue\r\n<2> no and end\r\n"
 WARNING_OPTIONS = "<1> yes and continue\r\n<2> no  and end\r\n"
@@ -112,7 +112,7 @@ SIGNAL_KEYS = {"\x03": signal.SIGINT, "\x1c": signal.SIGQUIT}  # Ctrl-C, Ctrl-\\
 
 @pytest.mark.parametrize("interruption", ["\x03", "\x1c", signal.SIGTERM, signal.SIGHUP],
                          ids=["ctrl-c", "ctrl-backslash", "sigterm", "sighup"])
-@pytest.mark.parametrize("moment", ["key wait", "check command", "prompt"])
+@pytest.mark.parametrize("moment", ["key wait", "check command", "prompt", "prompt on a raw terminal"])
 def test_an_interruption_ends_the_program_and_leaves_terminal_and_report_as_they_were(tmp_path, moment,
                                                                                       interruption):
     tools, work = tmp_path / "tools", tmp_path / "work"
@@ -123,8 +123,8 @@ def test_an_interruption_ends_the_program_and_leaves_terminal_and_report_as_they
     (tools / "sort").write_text("#!/bin/sh\nsleep 20\n")
     (tools / "sort").chmod(0o755)
     slow_sort = {"PATH": f"{tools}:{os.environ['PATH']}"} if moment == "check command" else None
-    with Terminal(work, env=slow_sort) as terminal:
-        terminal.expect(TERMS_OPTIONS)
+    with Terminal(work, env=slow_sort, stty="raw" if moment.endswith("raw terminal") else "") as terminal:
+        terminal.expect(TERMS_WAIT)
         time.sleep(0.2)  # the wait has switched the terminal to single keys
         if moment == "key wait":
             assert terminal.stty() != terminal.settings_before
@@ -148,6 +148,18 @@ def test_an_interruption_ends_the_program_and_leaves_terminal_and_report_as_they
         assert "Check availability" not in terminal.text()
     assert (work / "swr_sumif_02.htm").read_bytes() == b"previous report"
     assert [p.name for p in work.iterdir() if p.name.endswith(".tmp")] == []
+
+
+@pytest.mark.parametrize("stty", ["", "raw"])
+def test_ctrl_d_on_an_empty_line_ends_the_input(tmp_path, stty):
+    with Terminal(tmp_path, stty=stty) as terminal:
+        terminal.send("112")
+        terminal.expect(PROMPT_END)
+        terminal.type_keys("x{Ctrl+d}{Backspace}{Ctrl+d}")
+        assert terminal.wait() == 1
+        assert "sumwright: input ended before the dialogue was complete" in terminal.text()
+        assert terminal.stty() == terminal.settings_before
+    assert [path.name for path in tmp_path.iterdir() if path.suffix in (".htm", ".tmp")] == []
 
 
 def test_an_idle_key_wait_uses_next_to_no_cpu(terminal):
