@@ -1,0 +1,156 @@
+#include "console/line_editor.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace sumwright {
+namespace {
+
+using Kind = TerminalKey::Kind;
+
+struct DecodeCase {
+    std::string bytes;
+    bool utf8;
+    bool complete;
+    Kind kind;
+    std::string key;
+    std::size_t length;  // 0: waits for more
+};
+
+class DecodeTerminalKey : public testing::TestWithParam<DecodeCase> {};
+
+TEST_P(DecodeTerminalKey, TakesWholeKeysAndNothingOfTheNext) {
+    const DecodeCase& c = GetParam();
+    const DecodedKey decoded = decode_terminal_key(c.bytes, c.utf8, c.complete);
+    EXPECT_EQ(decoded.length, c.length);
+    if (c.length != 0) {
+        EXPECT_EQ(decoded.key.kind, c.kind);
+        EXPECT_EQ(decoded.key.bytes, c.key);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, DecodeTerminalKey,
+    testing::Values(DecodeCase{"ab", false, false, Kind::character, "a", 1},
+                    DecodeCase{"\x1B", false, false, Kind::escape, "", 0},
+                    DecodeCase{"\x1B", false, true, Kind::escape, "\x1B", 1},
+                    DecodeCase{"\x1B\r", false, false, Kind::escape, "\x1B", 1},
+                    DecodeCase{"\x1B[1;5", false, false, Kind::sequence, "", 0},
+                    DecodeCase{"\x1B[1;5Dx", false, false, Kind::sequence, "[1;5D", 6},
+                    DecodeCase{"\x1B[15;2~", false, false, Kind::sequence, "[15;2~", 7},
+                    DecodeCase{"\x1B[[Ax", false, false, Kind::sequence, "[[A", 4},
+                    DecodeCase{"\x1BO5P", false, false, Kind::sequence, "O5P", 4},
+                    DecodeCase{"\x1B[2\r", false, false, Kind::sequence, "[2", 3},  // broken off by Enter
+                    DecodeCase{"\x1B\x1B[D", false, false, Kind::sequence, "\x1B[D", 4},
+                    DecodeCase{"\x1Bxy", false, false, Kind::sequence, "x", 2},
+                    DecodeCase{"\x1B\xC3\xA9", true, false, Kind::sequence, "\xC3\xA9", 3},
+                    DecodeCase{"\xC3\xA9", false, false, Kind::character, "\xC3", 1},
+                    DecodeCase{"\xF0\x9F\x99\x82", true, false, Kind::character, "\xF0\x9F\x99\x82", 4},
+                    DecodeCase{"\xE2\x82", true, false, Kind::character, "", 0},
+                    DecodeCase{"\xE2\x82", true, true, Kind::malformed, "\xE2\x82", 2},
+                    DecodeCase{"\xC3x", true, false, Kind::malformed, "\xC3", 1},
+                    DecodeCase{"\xA9", true, false, Kind::malformed, "\xA9", 1}));
+
+// One row of a terminal, as long as needed: enough of a screen to see what
+// the editor draws.
+class Row {
+public:
+    void show(std::string_view bytes) {
+        for (std::size_t i = 0; i < bytes.size();) {
+            if (bytes[i] == '\x1B') {
+                const std::size_t final = bytes.find_first_of("CDK", i);
+                const std::size_t count = final > i + 2 ? std::stoul(std::string(bytes.substr(i + 2))) : 0;
+                if (bytes[final] == 'K') {
+                    cells_.resize(std::min(cells_.size(), column_));
+                } else {
+                    column_ = bytes[final] == 'C' ? column_ + count : column_ - std::min(column_, count);
+                }
+                i = final + 1;
+                continue;
+            }
+            std::size_t length = 1;
+            while (i + length < bytes.size() && (bytes[i + length] & 0xC0) == 0x80) {
+                ++length;
+            }
+            if (bytes[i] == '\r') {
+                column_ = 0;
+            } else if (bytes[i] != '\n') {
+                cells_.resize(std::max(cells_.size(), column_ + 1));
+                cells_[column_++] = std::string(bytes.substr(i, length));
+            }
+            i += length;
+        }
+    }
+    [[nodiscard]] std::string text() const {
+        std::string text;
+        for (const std::string& cell : cells_) {
+            text += cell;
+        }
+        return text;
+    }
+    [[nodiscard]] std::size_t column() const { return column_; }
+
+private:
+    std::vector<std::string> cells_;
+    std::size_t column_ = 0;
+};
+
+constexpr std::size_t width = 12;  // 8 columns for the answer after "P? "
+
+struct Step {
+    std::vector<TerminalKey> keys;
+    std::string row;
+    std::size_t column;
+};
+
+TEST(LineEditor, ALongLineScrollsSidewaysAndIsWrittenWholeWhenEntered) {
+    const TerminalKey left{Kind::sequence, "[D"};
+    std::vector<TerminalKey> ten;
+    for (const char c : std::string("abcdefghij")) {
+        ten.push_back({Kind::character, std::string(1, c)});
+    }
+    const std::vector<Step> steps{
+        {ten, "P? cdefghij", 11},
+        {{{Kind::sequence, "[1~"}}, "P? abcdefgh", 3},
+        {{{Kind::character, "\x05"}, left, left, left}, "P? cdefghij", 8},
+        {std::vector<TerminalKey>(6, {Kind::character, "\x7F"}), "P? ahij", 4},
+        {{{Kind::sequence, "OF"}, {Kind::character, "\xC3\xA9"}}, "P? ahij\xC3\xA9", 8},
+    };
+    LineEditor editor("P? ", true);
+    Row row;
+    row.show("P? ");
+    for (const Step& step : steps) {
+        for (const TerminalKey& key : step.keys) {
+            EXPECT_EQ(editor.apply(key), LineEditor::Outcome::editing);
+            row.show(editor.render(width));
+        }
+        EXPECT_EQ(row.text(), step.row);
+        EXPECT_EQ(row.column(), step.column);
+    }
+    Row redrawn;
+    redrawn.show(editor.redraw(width));
+    EXPECT_EQ(redrawn.text(), "P? ahij\xC3\xA9");
+    for (const char c : std::string("klmn")) {
+        editor.apply({Kind::character, std::string(1, c)});
+    }
+    EXPECT_EQ(editor.apply({Kind::character, "\r"}), LineEditor::Outcome::entered);
+    row.show(editor.finish(width, "\r\n"));
+    EXPECT_EQ(row.text(), "P? ahij\xC3\xA9klmn");
+    EXPECT_EQ(editor.line(), "ahij\xC3\xA9klmn");
+}
+
+TEST(LineEditor, OutsideAUtf8LocaleEveryByteIsACharacter) {
+    LineEditor editor("", false);
+    for (const char* bytes : {"\xC3", "\xA9", "\x7F", "\x04"}) {
+        EXPECT_EQ(editor.apply({Kind::character, bytes}), LineEditor::Outcome::editing);
+    }
+    EXPECT_EQ(editor.line(), "\xC3");
+    editor.apply({Kind::escape, ""});
+    EXPECT_EQ(editor.apply({Kind::character, "\x04"}), LineEditor::Outcome::input_ended);
+}
+
+}  // namespace
+}  // namespace sumwright
