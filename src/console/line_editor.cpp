@@ -146,12 +146,12 @@ char scan_code_of(std::string_view sequence) {
         unsigned char scan_code;
     };
     static constexpr Entry entries[] = {
-        {"[A", up},     {"[B", down},      {"[C", right},   {"[D", left},     {"[H", home},      {"[F", end},
-        {"OA", up},     {"OB", down},      {"OC", right},   {"OD", left},     {"OH", home},      {"OF", end},
-        {"[1~", home},  {"[2~", insert},   {"[3~", del},    {"[4~", end},     {"[5~", page_up},  {"[6~", page_down},
-        {"[7~", home},  {"[8~", end},      {"OP", f1},      {"OQ", f2},       {"OR", f3},        {"OS", f4},
-        {"[[A", f1},    {"[[B", f2},       {"[[C", f3},     {"[[D", f4},      {"[[E", f5},       {"[15~", f5},
-        {"[17~", 64},   {"[18~", 65},      {"[19~", 66},    {"[20~", 67},     {"[21~", 68},      {"[23~", 133},
+        {"[A", up},    {"[B", down},    {"[C", right}, {"[D", left}, {"[H", home},     {"[F", end},
+        {"OA", up},    {"OB", down},    {"OC", right}, {"OD", left}, {"OH", home},     {"OF", end},
+        {"[1~", home}, {"[2~", insert}, {"[3~", del},  {"[4~", end}, {"[5~", page_up}, {"[6~", page_down},
+        {"[7~", home}, {"[8~", end},    {"OP", f1},    {"OQ", f2},   {"OR", f3},       {"OS", f4},
+        {"[[A", f1},   {"[[B", f2},     {"[[C", f3},   {"[[D", f4},  {"[[E", f5},      {"[15~", f5},
+        {"[17~", 64},  {"[18~", 65},    {"[19~", 66},  {"[20~", 67}, {"[21~", 68},     {"[23~", 133},
         {"[24~", 134},
     };
     for (const auto& entry : entries) {

@@ -267,6 +267,9 @@ LineEditingMode::~LineEditingMode() {
 }
 
 std::optional<std::string> LineEditingMode::read(std::string_view row) {
+    if (!active_) {
+        return std::nullopt;
+    }
     const int screen = screen_fd();
     // With the terminal's output processing a line feed also returns the
     // cursor to the start of the row; a raw terminal needs both.
