@@ -274,7 +274,7 @@ std::string LineEditor::render(std::size_t width) {
     const std::size_t total = characters(0, line_.size());
     const std::size_t at = characters(0, cursor_);
     // As much of the line in view as fits, and always the cursor.
-    if (offset_ > 0 && total - offset_ < columns) {
+    if (offset_ > 0 && total < offset_ + columns) {
         offset_ = total > columns ? total - columns : 0;
     }
     if (at < offset_) {

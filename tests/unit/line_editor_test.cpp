@@ -106,18 +106,25 @@ struct Step {
     std::size_t column;
 };
 
+std::vector<TerminalKey> typed(std::string_view text) {
+    std::vector<TerminalKey> keys;
+    for (const char c : text) {
+        keys.push_back({Kind::character, std::string(1, c)});
+    }
+    return keys;
+}
+
 TEST(LineEditor, ALongLineScrollsSidewaysAndIsWrittenWholeWhenEntered) {
     const TerminalKey left{Kind::sequence, "[D"};
-    std::vector<TerminalKey> ten;
-    for (const char c : std::string("abcdefghij")) {
-        ten.push_back({Kind::character, std::string(1, c)});
-    }
+    // The keys of a step come together, as typed-ahead or pasted keys do.
     const std::vector<Step> steps{
-        {ten, "P? cdefghij", 11},
+        {typed("abcdefghij"), "P? cdefghij", 11},
         {{{Kind::sequence, "[1~"}}, "P? abcdefgh", 3},
-        {{{Kind::character, "\x05"}, left, left, left}, "P? cdefghij", 8},
+        {{{Kind::character, "\x05"}, left, left, left}, "P? abcdefgh", 10},
         {std::vector<TerminalKey>(6, {Kind::character, "\x7F"}), "P? ahij", 4},
         {{{Kind::sequence, "OF"}, {Kind::character, "\xC3\xA9"}}, "P? ahij\xC3\xA9", 8},
+        {typed("klmnopq"), "P? \xC3\xA9klmnopq", 11},
+        {typed("\x15xy"), "P? xy", 5},
     };
     LineEditor editor("P? ", true);
     Row row;
@@ -125,21 +132,21 @@ TEST(LineEditor, ALongLineScrollsSidewaysAndIsWrittenWholeWhenEntered) {
     for (const Step& step : steps) {
         for (const TerminalKey& key : step.keys) {
             EXPECT_EQ(editor.apply(key), LineEditor::Outcome::editing);
-            row.show(editor.render(width));
         }
+        row.show(editor.render(width));
         EXPECT_EQ(row.text(), step.row);
         EXPECT_EQ(row.column(), step.column);
     }
     Row redrawn;
     redrawn.show(editor.redraw(width));
-    EXPECT_EQ(redrawn.text(), "P? ahij\xC3\xA9");
-    for (const char c : std::string("klmn")) {
-        editor.apply({Kind::character, std::string(1, c)});
+    EXPECT_EQ(redrawn.text(), "P? xy");
+    for (const TerminalKey& key : typed("0123456789")) {
+        editor.apply(key);
     }
     EXPECT_EQ(editor.apply({Kind::character, "\r"}), LineEditor::Outcome::entered);
     row.show(editor.finish(width, "\r\n"));
-    EXPECT_EQ(row.text(), "P? ahij\xC3\xA9klmn");
-    EXPECT_EQ(editor.line(), "ahij\xC3\xA9klmn");
+    EXPECT_EQ(row.text(), "P? xy0123456789");
+    EXPECT_EQ(editor.line(), "xy0123456789");
 }
 
 TEST(LineEditor, OutsideAUtf8LocaleEveryByteIsACharacter) {
