@@ -18,7 +18,7 @@ import pytest
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "tests" / "e2e"))
 
 from harness import MENU_WAIT, PROMPT_END, TERMS_WAIT, WARNING_WAIT, Terminal, install_program  # noqa: E402
-from test_windows_build import WINE, wine_env, windows_build  # noqa: E402,F401 (fixtures)
+from test_windows_build import WINE, place_tools, wine_env, windows_build  # noqa: E402,F401 (fixtures)
 
 IDLE_MS = 2000
 REPETITIONS = 3
@@ -67,6 +67,7 @@ def linux_idle_cpu(directory: Path, way: list[tuple[str, str]]) -> float:
 def windows_idle_cpu(build, wine_env, directory: Path, way: list[tuple[str, str]]) -> tuple[float, float]:
     """CPU of the program and of Wine's console host while the wait idles."""
     install_program(directory, PROGRAM_NAME, binary=build.program)
+    place_tools(build, directory)
     script = directory / "idle.script"
     steps = [f"wait {wait_text}\ntype {key}\n" for wait_text, key in way]
     script.write_text("".join(steps) + f"wait {PROMPT_END if way else TERMS_WAIT}\nidle {IDLE_MS}\n"
