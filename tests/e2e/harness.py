@@ -259,7 +259,7 @@ class Terminal:
             self.expect(PROMPT_END, count=count)
             self.type_keys(answer + "{Enter}")
         self.expect(FINAL_WAIT)
-        self.send("x")
+        self.type_keys("{Up}")  # an extended key ends it too, and is read whole
         return self.wait()
 
     def _read_available(self, timeout: float) -> bool:

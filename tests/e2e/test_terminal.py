@@ -99,14 +99,6 @@ def test_answers_are_edited_as_in_the_windows_console(tmp_path, rows, stty):
     assert (terminal.directory / "swr_sumif_01.htm").read_bytes() == piped.report("swr_sumif_01.htm")
 
 
-def test_terminal_settings_are_restored_after_a_normal_end(terminal):
-    terminal.expect(TERMS_OPTIONS)
-    terminal.send(UP_ARROW + "2")
-    assert terminal.wait() == 0
-    assert terminal.stty() == terminal.settings_before
-    assert terminal.pending_input() == 0, "nothing of a key is left for the next program"
-
-
 SIGNAL_KEYS = {"\x03": signal.SIGINT, "\x1c": signal.SIGQUIT}  # Ctrl-C, Ctrl-\\
 
 

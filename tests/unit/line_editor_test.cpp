@@ -32,27 +32,26 @@ TEST_P(DecodeTerminalKey, TakesWholeKeysAndNothingOfTheNext) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Keys, DecodeTerminalKey,
-    testing::Values(DecodeCase{"ab", false, false, Kind::character, "a", 1},
-                    DecodeCase{"\x1B", false, false, Kind::escape, "", 0},
-                    DecodeCase{"\x1B", false, true, Kind::escape, "\x1B", 1},
-                    DecodeCase{"\x1B\r", false, false, Kind::escape, "\x1B", 1},
-                    DecodeCase{"\x1B[1;5", false, false, Kind::sequence, "", 0},
-                    DecodeCase{"\x1B[1;5Dx", false, false, Kind::sequence, "[1;5D", 6},
-                    DecodeCase{"\x1B[15;2~", false, false, Kind::sequence, "[15;2~", 7},
-                    DecodeCase{"\x1B[[Ax", false, false, Kind::sequence, "[[A", 4},
-                    DecodeCase{"\x1BO5P", false, false, Kind::sequence, "O5P", 4},
-                    DecodeCase{"\x1B[2\r", false, false, Kind::sequence, "[2", 3},  // broken off by Enter
-                    DecodeCase{"\x1B\x1B[D", false, false, Kind::sequence, "\x1B[D", 4},
-                    DecodeCase{"\x1Bxy", false, false, Kind::sequence, "x", 2},
-                    DecodeCase{"\x1B\xC3\xA9", true, false, Kind::sequence, "\xC3\xA9", 3},
-                    DecodeCase{"\xC3\xA9", false, false, Kind::character, "\xC3", 1},
-                    DecodeCase{"\xF0\x9F\x99\x82", true, false, Kind::character, "\xF0\x9F\x99\x82", 4},
-                    DecodeCase{"\xE2\x82", true, false, Kind::character, "", 0},
-                    DecodeCase{"\xE2\x82", true, true, Kind::malformed, "\xE2\x82", 2},
-                    DecodeCase{"\xC3x", true, false, Kind::malformed, "\xC3", 1},
-                    DecodeCase{"\xA9", true, false, Kind::malformed, "\xA9", 1}));
+// Length 0: the key may go on. A sequence is broken off by a byte of none
+// (Enter here), which then begins the next key.
+const DecodeCase decode_cases[] = {
+    {"\x1B", false, false, Kind::escape, "", 0},
+    {"\x1B", false, true, Kind::escape, "\x1B", 1},
+    {"\x1B\r", false, false, Kind::escape, "\x1B", 1},
+    {"\x1B[1;5", false, false, Kind::sequence, "", 0},
+    {"\x1B[1;5Dx", false, false, Kind::sequence, "[1;5D", 6},
+    {"\x1BO5P", false, false, Kind::sequence, "O5P", 4},
+    {"\x1B[2\r", false, false, Kind::sequence, "[2", 3},
+    {"\x1B\x1B[D", false, false, Kind::sequence, "\x1B[D", 4},
+    {"\x1B\xC3\xA9", true, false, Kind::sequence, "\xC3\xA9", 3},
+    {"\xC3\xA9", false, false, Kind::character, "\xC3", 1},
+    {"\xE2\x82", true, false, Kind::character, "", 0},
+    {"\xE2\x82", true, true, Kind::malformed, "\xE2\x82", 2},
+    {"\xC3x", true, false, Kind::malformed, "\xC3", 1},
+    {"\xA9", true, false, Kind::malformed, "\xA9", 1},
+};
+
+INSTANTIATE_TEST_SUITE_P(Keys, DecodeTerminalKey, testing::ValuesIn(decode_cases));
 
 // One row of a terminal, as long as needed: enough of a screen to see what
 // the editor draws.
