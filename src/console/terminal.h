@@ -41,7 +41,7 @@ public:
     // One answer; nothing at the end of input (Ctrl-D on an empty line).
     // `row` is the text on the cursor's row (the prompt), drawn again when
     // the program is continued after a suspension.
-    std::optional<std::string> read(std::string_view row);
+    [[nodiscard]] std::optional<std::string> read(std::string_view row) const;
 
 private:
     bool active_ = false;

@@ -266,7 +266,7 @@ LineEditingMode::~LineEditingMode() {
     }
 }
 
-std::optional<std::string> LineEditingMode::read(std::string_view row) {
+std::optional<std::string> LineEditingMode::read(std::string_view row) const {
     if (!active_) {
         return std::nullopt;
     }

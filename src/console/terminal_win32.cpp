@@ -126,7 +126,7 @@ LineEditingMode::LineEditingMode() = default;
 
 LineEditingMode::~LineEditingMode() = default;
 
-std::optional<std::string> LineEditingMode::read(std::string_view /*row*/) { return std::nullopt; }
+std::optional<std::string> LineEditingMode::read(std::string_view /*row*/) const { return std::nullopt; }
 
 void discard_pending_input() { FlushConsoleInputBuffer(input_handle()); }
 
