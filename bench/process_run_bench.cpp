@@ -248,7 +248,7 @@ BENCHMARK_CAPTURE(BM_WholeRun, terms_declined, typed({"2"}))->Unit(benchmark::kM
 void BM_CheckCommandsAlone(benchmark::State& state) {
     const fs::path before = fs::current_path();
     fs::current_path(program_directory().path());
-    const CheckCommands& commands = check_commands();
+    const CheckCommands commands = check_commands(program_name);
     SystemCommandRunner shell;
     const double cpu_before = children_cpu_seconds();
     for (auto _ : state) {

@@ -19,14 +19,18 @@ constexpr std::array<std::string_view, 3> prefixes{"http://www.", "http://", "ht
 
 bool has_upper_letter(std::string_view text) { return std::any_of(text.begin(), text.end(), is_upper_letter); }
 
-// Does the name, less its last four characters and lower-cased, hold a
-// site marker? (The length counts without surrounding spaces.)
+// Does the name, trimmed of spaces, lower-cased and less a last ".exe",
+// hold a site marker?
 bool holds_marker(std::string_view argument0) {
     const auto first = argument0.find_first_not_of(' ');
-    const std::size_t trimmed = first == std::string_view::npos ? 0 : argument0.find_last_not_of(' ') - first + 1;
-    std::string kept(trimmed < 4 ? argument0 : argument0.substr(0, trimmed - 4));
+    std::string kept(first == std::string_view::npos
+                         ? std::string_view()
+                         : argument0.substr(first, argument0.find_last_not_of(' ') - first + 1));
     std::transform(kept.begin(), kept.end(), kept.begin(),
                    [](char c) { return is_upper_letter(c) ? static_cast<char>(c - 'A' + 'a') : c; });
+    if (kept.ends_with(".exe")) {
+        kept.resize(kept.size() - 4);
+    }
     return std::any_of(markers.begin(), markers.end(),
                        [&](std::string_view marker) { return kept.find(marker) != std::string::npos; });
 }

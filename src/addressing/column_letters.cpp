@@ -10,16 +10,13 @@ namespace {
 
 constexpr std::int32_t letter_base = 64;  // code of the character before "A"
 constexpr std::int32_t letters_in_alphabet = 26;
+constexpr std::int32_t last_two_letter_column = 702;  // ZZ
 
 std::int32_t code_of(char c) { return static_cast<unsigned char>(c); }
 
-char character_of(std::int64_t code) {
-    // Codes past the single-byte range stop at its last code. Wrapping
-    // around would give control characters (a line feed among them) inside
-    // formulas and cell names, and break the report's lines.
-    constexpr std::int64_t last_code = 255;
-    return static_cast<char>(static_cast<unsigned char>(std::min(code, last_code)));
-}
+char character_of(std::int64_t code) { return static_cast<char>(code); }
+
+bool is_letter(char c) { return c >= 'A' && c <= 'Z'; }
 
 std::int32_t saturate(std::int64_t value) {
     if (value > std::numeric_limits<std::int32_t>::max()) {
@@ -29,6 +26,29 @@ std::int32_t saturate(std::int64_t value) {
         return std::numeric_limits<std::int32_t>::min();
     }
     return static_cast<std::int32_t>(value);
+}
+
+// A name of three or more letters, read as a sheet reads it (AAA is 703).
+std::int32_t long_name_to_number(std::string_view name) {
+    std::int64_t number = 0;
+    for (const char c : name) {
+        number = number * letters_in_alphabet + (code_of(c) - letter_base);
+        if (number > std::numeric_limits<std::int32_t>::max()) {
+            return std::numeric_limits<std::int32_t>::max();
+        }
+    }
+    return static_cast<std::int32_t>(number);
+}
+
+// Columns past ZZ as a sheet names them: AAA, AAB, ... XFD, ...
+std::string long_column_name(std::int64_t number) {
+    std::string letters;
+    while (number > 0) {
+        const std::int64_t rest = (number - 1) % letters_in_alphabet;
+        letters.insert(letters.begin(), character_of(rest + 'A'));
+        number = (number - 1) / letters_in_alphabet;
+    }
+    return letters;
 }
 
 }  // namespace
@@ -43,10 +63,16 @@ std::int32_t column_to_number(std::string_view letters) {
     if (name.empty()) {
         return -letter_base;
     }
+    if (name.size() > 2 && std::all_of(name.begin(), name.end(), is_letter)) {
+        return long_name_to_number(name);
+    }
     return code_of(name[0]) - letter_base;
 }
 
 std::string number_to_column(std::int32_t number) {
+    if (number > last_two_letter_column) {
+        return long_column_name(number);
+    }
     const std::int64_t n = number;
     std::int64_t quotient = n / letters_in_alphabet;
     std::int64_t remainder = n % letters_in_alphabet;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace sumwright {
@@ -9,17 +10,19 @@ namespace sumwright {
 // directory; their exit status is never used.
 struct CheckCommands {
     // Directory listing into check_01.txt, before the cmd and sort checks.
-    std::string_view listing_a;
+    std::string listing_a;
     // Directory listing into check_01.txt, before the find check.
-    std::string_view listing_b;
+    std::string listing_b;
     // check_01.txt sorted into check_02.txt.
-    std::string_view sort;
+    std::string sort;
     // The lines of check_01.txt that hold ".exe", in any case, into
     // check_02.txt behind an empty line and a header line; so at least two
-    // non-blank lines mean at least one match.
-    std::string_view find;
+    // non-blank lines mean at least one match. On POSIX systems, where
+    // programs have no extension, a line holding the program's own file name
+    // (taken from `program_path`) matches too.
+    std::string find;
 };
 
-const CheckCommands& check_commands();
+CheckCommands check_commands(std::string_view program_path);
 
 }  // namespace sumwright

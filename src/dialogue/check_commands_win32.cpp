@@ -1,19 +1,17 @@
 #include "dialogue/check_commands.h"
 
 namespace sumwright {
-namespace {
 
 // The spacing differs on purpose between the two listings and around the
-// find redirection; the lines are issued exactly as they stand.
-constexpr CheckCommands win32_commands{
-    .listing_a = "cmd /c dir  > check_01.txt",
-    .listing_b = "cmd /c dir > check_01.txt",
-    .sort = "cmd /c sort check_01.txt /o check_02.txt",
-    .find = "cmd /c find /i \".exe\" check_01.txt >  check_02.txt",
-};
-
-}  // namespace
-
-const CheckCommands& check_commands() { return win32_commands; }
+// find redirection; the lines are issued exactly as they stand. A program
+// on Windows carries ".exe" in its name, so find needs nothing else.
+CheckCommands check_commands(std::string_view /*program_path*/) {
+    return {
+        .listing_a = "cmd /c dir  > check_01.txt",
+        .listing_b = "cmd /c dir > check_01.txt",
+        .sort = "cmd /c sort check_01.txt /o check_02.txt",
+        .find = "cmd /c find /i \".exe\" check_01.txt >  check_02.txt",
+    };
+}
 
 }  // namespace sumwright

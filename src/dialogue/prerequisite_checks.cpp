@@ -80,8 +80,8 @@ std::size_t count_nonblank_lines(const std::filesystem::path& file) {
     return count;
 }
 
-bool run_prerequisite_checks(Console& console, CommandRunner& shell) {
-    const CheckCommands& commands = check_commands();
+bool run_prerequisite_checks(Console& console, CommandRunner& shell, std::string_view program_path) {
+    const CheckCommands commands = check_commands(program_path);
     console.write_line("----------------------------------------------------------");
     console.write_line("Checking the presence of vital assistance programs of MS Windows system:");
 

@@ -8,7 +8,6 @@
 #include "dialogue/prerequisite_checks.h"
 #include "dialogue/web_link.h"
 #include "generators/subtotal_generator.h"
-#include "generators/subtotal_level_limit.h"
 #include "generators/sumif_01_generator.h"
 #include "generators/sumif_02_generator.h"
 #include "report/report_file.h"
@@ -125,19 +124,28 @@ std::optional<std::string> ask_and_write_body(Console& console, ReportKind kind,
     switch (kind) {
         case ReportKind::subtotal: {
             const SubtotalAnswers answers = ask_subtotal_questions(console);
-            if (auto problem = subtotal_level_count_problem(answers.group_column_count)) {
+            if (auto problem = subtotal_sheet_problem(answers)) {
                 return problem;
             }
             write_subtotal_body(report, answers, formula_separator);
             return std::nullopt;
         }
-        case ReportKind::sumif_01:
-            write_sumif_01_body(report, ask_sumif_01_questions(console), formula_separator);
+        case ReportKind::sumif_01: {
+            const SumifAnswers answers = ask_sumif_01_questions(console);
+            if (auto problem = sumif_01_sheet_problem(answers)) {
+                return problem;
+            }
+            write_sumif_01_body(report, answers, formula_separator);
             return std::nullopt;
+        }
         case ReportKind::sumif_02:
             break;
     }
-    write_sumif_02_body(report, ask_sumif_02_questions(console), formula_separator);
+    const SumifAnswers answers = ask_sumif_02_questions(console);
+    if (auto problem = sumif_02_sheet_problem(answers)) {
+        return problem;
+    }
+    write_sumif_02_body(report, answers, formula_separator);
     return std::nullopt;
 }
 
@@ -188,7 +196,7 @@ int run_dialogue(Console& console, CommandRunner& shell, std::string_view progra
     if (!accept_terms(console)) {
         return status_done;
     }
-    if (!run_prerequisite_checks(console, shell)) {
+    if (!run_prerequisite_checks(console, shell, program_path)) {
         return status_done;
     }
     if (!confirm_separate_directory(console)) {

@@ -22,12 +22,13 @@ constexpr std::array<SiteMarker, 3> site_markers{{
 }  // namespace
 
 std::optional<WebLink> derive_web_link(std::string_view argument0) {
-    // The last four characters (normally ".exe") go, counted on the length
-    // without surrounding spaces; a shorter name is kept whole.
-    const auto trimmed_length = static_cast<std::ptrdiff_t>(trim_spaces(argument0).size());
-    const std::ptrdiff_t kept_length = trimmed_length - 4;
-    std::string name(kept_length < 0 ? argument0 : argument0.substr(0, static_cast<std::size_t>(kept_length)));
+    // The name without spaces around it and without its ".exe", if it has one.
+    std::string name(trim_spaces(argument0));
+    constexpr std::string_view extension = ".exe";
     lower_case(name);
+    if (name.ends_with(extension)) {
+        name.resize(name.size() - extension.size());
+    }
     for (const auto& [marker, link_prefix] : site_markers) {
         auto position = name.find(marker);
         if (position == std::string::npos) {

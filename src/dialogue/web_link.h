@@ -12,8 +12,9 @@ struct WebLink {
     std::string link_program_name;  // "www.abc.def.exe"
 };
 
-// Works the link out of argument 0 as the program received it: the last four
-// characters are dropped, the rest lower-cased (A-Z only) and searched for
+// Works the link out of argument 0 as the program received it: trimmed of
+// spaces, its ".exe" (in any case) dropped if it ends so, the rest
+// lower-cased (A-Z only) and searched for
 // "www.", then "http.", then "https."; the text after the last occurrence of
 // the first kind found follows that marker's link prefix. Nothing when the
 // name holds no marker.

@@ -1,5 +1,6 @@
 #include "generators/formula_template.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <optional>
@@ -9,6 +10,25 @@
 
 namespace sumwright {
 namespace {
+
+// k of a symbol {F+k} (the text between the braces); nothing for any other
+// text. The offset is plain decimal digits, never signed.
+std::optional<std::int64_t> free_offset(std::string_view symbol) {
+    constexpr std::string_view offset_prefix = "F+";
+    if (!symbol.starts_with(offset_prefix)) {
+        return std::nullopt;
+    }
+    const std::string_view digits = symbol.substr(offset_prefix.size());
+    if (digits.empty() || digits.find_first_not_of("0123456789") != std::string_view::npos) {
+        return std::nullopt;
+    }
+    std::int64_t offset = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), offset);
+    if (error != std::errc() || end != digits.data() + digits.size()) {
+        return std::nullopt;
+    }
+    return offset;
+}
 
 // The value of one symbol (the text between the braces), or nothing when it
 // is not a symbol.
@@ -28,18 +48,8 @@ std::optional<std::string> symbol_value(std::string_view symbol, const TemplateV
     if (symbol == "S") {
         return std::string(values.formula_separator);
     }
-    constexpr std::string_view offset_prefix = "F+";
-    if (symbol.starts_with(offset_prefix)) {
-        // The offset is plain decimal digits, never signed.
-        const std::string_view digits = symbol.substr(offset_prefix.size());
-        if (digits.empty() || digits.find_first_not_of("0123456789") != std::string_view::npos) {
-            return std::nullopt;
-        }
-        std::int64_t offset = 0;
-        const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), offset);
-        if (error == std::errc() && end == digits.data() + digits.size()) {
-            return column_offset(values.free_column, offset);
-        }
+    if (const auto offset = free_offset(symbol)) {
+        return column_offset(values.free_column, *offset);
     }
     return std::nullopt;
 }
@@ -73,6 +83,19 @@ std::string fill_formula_template(std::string_view formula_template, const Templ
     formula += formula_template.substr(position);
     upper_case(formula);
     return formula;
+}
+
+std::int64_t largest_free_offset(std::string_view formula_template) {
+    std::int64_t largest = 0;
+    for (std::size_t open = formula_template.find('{'); open != std::string_view::npos;
+         open = formula_template.find('{', open + 1)) {
+        const std::size_t close = formula_template.find('}', open + 1);
+        if (close == std::string_view::npos) {
+            break;
+        }
+        largest = std::max(largest, free_offset(formula_template.substr(open + 1, close - open - 1)).value_or(0));
+    }
+    return largest;
 }
 
 }  // namespace sumwright

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -20,5 +21,8 @@ struct TemplateValues {
 // conversion gives for the free column's number plus k. Braces that do not
 // enclose a known symbol are kept as they are.
 std::string fill_formula_template(std::string_view formula_template, const TemplateValues& values);
+
+// The largest k of the template's {F+k} symbols; 0 when it has none.
+std::int64_t largest_free_offset(std::string_view formula_template);
 
 }  // namespace sumwright

@@ -1,7 +1,10 @@
 #include "generators/subtotal_generator.h"
 
+#include <array>
+
 #include "addressing/column_letters.h"
 #include "console/prompted_input.h"
+#include "generators/sheet_limit.h"
 #include "generators/step_head.h"
 #include "text/ascii_text.h"
 #include "text/number_text.h"
@@ -190,6 +193,16 @@ SubtotalAnswers ask_subtotal_questions(Console& console) {
 
 void write_subtotal_body(LineSink& report, const SubtotalAnswers& answers, std::string_view formula_separator) {
     SubtotalBody(report, answers, formula_separator).write();
+}
+
+std::optional<std::string> subtotal_sheet_problem(const SubtotalAnswers& answers) {
+    if (auto problem = subtotal_level_count_problem(answers.group_column_count)) {
+        return problem;
+    }
+    const std::int64_t levels = answers.group_column_count;
+    const std::array<ColumnRun, 3> runs{
+        {{answers.start_sort_column, levels}, {answers.data_column}, {answers.free_column, 3 * levels}}};
+    return column_past_sheet_problem(runs);
 }
 
 }  // namespace sumwright

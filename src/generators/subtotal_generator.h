@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -24,5 +25,10 @@ SubtotalAnswers ask_subtotal_questions(Console& console);
 // The report body: the echo of the answers, the marker, label and sum steps
 // of every level, and the two closing "<br>" lines. Streams line by line.
 void write_subtotal_body(LineSink& report, const SubtotalAnswers& answers, std::string_view formula_separator);
+
+// Why no sheet can take the report of these answers: more levels than any
+// sheet has columns for, or a column past the last (the typed ones, the
+// grouping columns, or the three free columns a level); nothing when it fits.
+std::optional<std::string> subtotal_sheet_problem(const SubtotalAnswers& answers);
 
 }  // namespace sumwright

@@ -57,4 +57,8 @@ void write_sumif_01_body(LineSink& report, const SumifAnswers& answers, std::str
     write_sumif_body(report, answers, formula_separator, introduction_labels, steps);
 }
 
+std::optional<std::string> sumif_01_sheet_problem(const SumifAnswers& answers) {
+    return sumif_sheet_problem(answers, steps);
+}
+
 }  // namespace sumwright

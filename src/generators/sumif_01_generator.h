@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "console/console.h"
@@ -14,5 +16,9 @@ SumifAnswers ask_sumif_01_questions(Console& console);
 // The report body: the introduction block, nine step blocks and the two
 // closing "<br>" lines (111 lines whatever the answers).
 void write_sumif_01_body(LineSink& report, const SumifAnswers& answers, std::string_view formula_separator);
+
+// Why no sheet can take the report of these answers (a column past the last);
+// nothing when it fits.
+std::optional<std::string> sumif_01_sheet_problem(const SumifAnswers& answers);
 
 }  // namespace sumwright

@@ -97,4 +97,8 @@ void write_sumif_02_body(LineSink& report, const SumifAnswers& answers, std::str
     write_sumif_body(report, answers, formula_separator, introduction_labels, steps, group_number_column);
 }
 
+std::optional<std::string> sumif_02_sheet_problem(const SumifAnswers& answers) {
+    return sumif_sheet_problem(answers, steps, group_number_column);
+}
+
 }  // namespace sumwright

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "console/console.h"
@@ -16,5 +18,9 @@ SumifAnswers ask_sumif_02_questions(Console& console);
 // skip note after step 10, and the two closing "<br>" lines (197 lines
 // whatever the answers).
 void write_sumif_02_body(LineSink& report, const SumifAnswers& answers, std::string_view formula_separator);
+
+// Why no sheet can take the report of these answers (a column past the last);
+// nothing when it fits.
+std::optional<std::string> sumif_02_sheet_problem(const SumifAnswers& answers);
 
 }  // namespace sumwright

@@ -1,7 +1,11 @@
 #include "generators/sumif_steps.h"
 
+#include <algorithm>
+#include <array>
+
 #include "addressing/column_letters.h"
 #include "console/prompted_input.h"
+#include "generators/sheet_limit.h"
 #include "generators/step_head.h"
 #include "text/ascii_text.h"
 #include "text/number_text.h"
@@ -87,6 +91,18 @@ void write_sumif_body(LineSink& report, const SumifAnswers& answers, std::string
     }
     report.write_line("<br>");
     report.write_line("<br>");
+}
+
+std::optional<std::string> sumif_sheet_problem(const SumifAnswers& answers, std::span<const SumifStep> steps,
+                                               std::optional<SkippedColumn> skipped) {
+    std::int64_t last_offset = skipped ? skipped->column_offset : 0;
+    for (const SumifStep& step : steps) {
+        last_offset =
+            std::max({last_offset, std::int64_t{step.target_offset}, largest_free_offset(step.formula_template)});
+    }
+    const std::array<ColumnRun, 3> runs{
+        {{answers.group_column}, {answers.data_column}, {answers.free_column, last_offset + 1}}};
+    return column_past_sheet_problem(runs);
 }
 
 }  // namespace sumwright

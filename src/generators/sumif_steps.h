@@ -68,4 +68,11 @@ void write_sumif_body(LineSink& report, const SumifAnswers& answers, std::string
                       const IntroductionLabels& labels, std::span<const SumifStep> steps,
                       std::optional<SkippedColumn> skipped = std::nullopt);
 
+// Why no sheet can take the report that write_sumif_body would write: a
+// column past the sheet's last (the typed ones, or the free area as far as
+// the steps' targets, their formulas and the skipped column reach); nothing
+// when it fits.
+std::optional<std::string> sumif_sheet_problem(const SumifAnswers& answers, std::span<const SumifStep> steps,
+                                               std::optional<SkippedColumn> skipped = std::nullopt);
+
 }  // namespace sumwright

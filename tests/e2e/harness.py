@@ -53,13 +53,13 @@ EDITING = [
     Editing("xB{Left}{Backspace}{Right},z", "B,z"),
     Editing('DQ{Left}{Del}{Home}"{End}', '"D'),
     Editing("", ""),
-    Editing("F" + "G" * 4999, "F" + "G" * 4999),
+    Editing("F1" + "G" * 4998, "F1" + "G" * 4998),  # a digit: letters alone would name a column past XFD
     Editing("ab{Home}{Del}{End}{Left}X", "Xb"),
     Editing("{Left}{Backspace}{Del}{Home}{End}A{Right}{Del}", "A"),
     Editing("abc{Esc}C", "C"),
     Editing("C{Up}{Down}{PgUp}{PgDn}{Ins}{F1}{F5}{F12}D", "CD", shared=False),
     Editing("a{Ctrl+Left}{Shift+Right}{Alt+F1}{Ctrl+F5}{SS3 Up}{Linux F1}{Alt+x}b{Ctrl+h}c", "ac", shared=False),
-    Editing("ab{Linux Home}X{SS3 End}Y", "XabY", shared=False),
+    Editing("a{Linux Home}X{SS3 End}Y", "XaY", shared=False),
     Editing("w{Ctrl+u}xyz{Ctrl+a}{Del}{Ctrl+e}{Backspace}{Tab}{Ctrl+d}", "y", shared=False),
     Editing("\xc3\xa9{Left}a{Right}\xe2\x82\xac{Backspace}\xf0\x9f\x99\x82{Left}{Del}", "a\xc3\xa9", shared=False),
 ]
@@ -166,17 +166,19 @@ def run_piped(
     install: bool = True,
     timeout: float = 60,
     program_dir: Path | None = None,
+    started_as: str | None = None,
 ) -> Run:
     """Starts the program in `directory` with the lines as standard input.
 
     The program lives in `directory` itself unless `program_dir` names
-    another folder; it is then started there by its absolute path. With
-    `lines` None, standard input is the null device instead of a pipe.
+    another folder; it is then started there by its absolute path, unless
+    `started_as` gives the name to start it by. With `lines` None, standard
+    input is the null device instead of a pipe.
     """
     home = directory if program_dir is None else Path(program_dir).resolve()
     if install:
         install_program(home, program_name, binary)
-    program = f"./{program_name}" if program_dir is None else str(home / program_name)
+    program = started_as or (f"./{program_name}" if program_dir is None else str(home / program_name))
     command = [*command_prefix, program]
     executable = None if command_prefix else str(home / program_name)
     completed = subprocess.run(

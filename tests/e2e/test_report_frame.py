@@ -81,6 +81,10 @@ def test_every_generator_announces_and_replaces_only_its_own_report(tmp_path, me
         ("https.shop.example.exe", "https://shop.example", "https.shop.example.exe"),
         ("www.abc.www.def.exe", "http://www.def", "www.def.exe"),
         ("site www.my shop.exe", "http://www.my shop", "www.my shop.exe"),
+        # A Linux program under its natural name, alone in its folder: the
+        # find check passes on the program's own name, quoted for the shell.
+        ("www.mysite.com", "http://www.mysite.com", "www.mysite.com.exe"),
+        ("www.it's $(exit 1) `x`.com", "http://www.it's $(exit 1) `x`.com", "www.it's $(exit 1) `x`.com.exe"),
     ],
 )
 def test_the_report_links_to_the_site_in_the_program_name(tmp_path, program_name, web_link, link_program_name):

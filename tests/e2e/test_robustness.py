@@ -54,9 +54,14 @@ def no_sanitizer_report(run: Run) -> None:
 # ---------------------------------------------------------------- long lines
 
 def long_text(letter: str) -> str:
-    """A 1 MiB answer whose first 4096 characters are the letter and the
-    rest a character that must never reach the report."""
-    return letter * TEXT_LIMIT + "q" * (MIB - TEXT_LIMIT)
+    """A 1 MiB answer whose first 4096 characters are the letter and a digit
+    (letters alone would name a column past XFD), and the rest a character
+    that must never reach the report."""
+    return kept(letter) + "q" * (MIB - TEXT_LIMIT)
+
+
+def kept(letter: str) -> str:
+    return letter * (TEXT_LIMIT - 1) + "1"
 
 
 def long_number(value: int) -> str:
@@ -74,25 +79,25 @@ LONG_KEY = "x" * MIB  # a key line that offers nothing
     [
         pytest.param(
             "1", [long_text("b"), long_number(2), long_text("d"), long_number(3), long_text("f")],
-            ["Column name                  for start sort = " + "B" * TEXT_LIMIT,
+            ["Column name                  for start sort = " + kept("B"),
              "The number of columns in the group for sort =  2",
-             "Column name with data (subtotal)    = " + "D" * TEXT_LIMIT,
+             "Column name with data (subtotal)    = " + kept("D"),
              "Row number (start) with data cell   =  3",
-             "Column name with start of free area = " + "F" * TEXT_LIMIT],
+             "Column name with start of free area = " + kept("F")],
             15 + 33 * 2 + 2, id="subtotal"),
         pytest.param(
             "2", [long_text("b"), long_text("d"), long_number(3), long_text("f")],
-            ["Column name for creating group = " + "B" * TEXT_LIMIT,
-             "Column name with data = " + "D" * TEXT_LIMIT,
+            ["Column name for creating group = " + kept("B"),
+             "Column name with data = " + kept("D"),
              "Row number start with data cell =  3",
-             "Column name start with free area = " + "F" * TEXT_LIMIT],
+             "Column name start with free area = " + kept("F")],
             111, id="sumif_01"),
         pytest.param(
             "3", [long_text("b"), long_text("d"), long_number(3), long_text("f")],
-            ["Column name for creating group    = " + "B" * TEXT_LIMIT,
-             "Column name      with data        = " + "D" * TEXT_LIMIT,
+            ["Column name for creating group    = " + kept("B"),
+             "Column name      with data        = " + kept("D"),
              "Row number start with data cell   =  3",
-             "Column name start with free area  = " + "F" * TEXT_LIMIT],
+             "Column name start with free area  = " + kept("F")],
             197, id="sumif_02"),
     ],
 )
@@ -147,16 +152,29 @@ def test_a_level_count_far_below_zero_writes_no_step(tmp_path):
     assert len(lines) == FRAME_LINES + 15 + 2
 
 
-@pytest.mark.parametrize("count", ["5462", "2147483647"])
-def test_a_level_count_no_sheet_has_columns_for_writes_no_report(tmp_path, count):
-    (tmp_path / "swr_subtotal.htm").write_bytes(b"previous report")
-    run = run_piped(tmp_path, dialogue("1", ["a", count, "d", "2", "f"]), timeout=10)
+PAST_XFD = "lies past the sheet's last column XFD (16384)\n"
+
+
+@pytest.mark.parametrize(
+    "menu_key, answers, reason",
+    [
+        ("1", ["a", "5462", "d", "2", "f"], "5462 columns in the group need 16386 free columns, but a sheet has at "
+                                            "most 16384 (limit: 5461 columns in the group)\n"),
+        ("1", ["a", "2147483647", "d", "2", "f"], "2147483647 columns in the group need "),
+        ("1", ["a", "2", "d", "2", "xfc"], "column XFE " + PAST_XFD),
+        ("2", ["b", "d", "2", "xew"], "column XFE " + PAST_XFD),
+        ("3", ["b", "xfz", "2", "f"], "column XFZ " + PAST_XFD),
+    ],
+)
+def test_answers_that_name_a_column_no_sheet_has_write_no_report(tmp_path, menu_key, answers, reason):
+    report = REPORTS[menu_key]
+    (tmp_path / report).write_bytes(b"previous report")
+    run = run_piped(tmp_path, dialogue(menu_key, answers), timeout=10)
     assert run.status == 1
-    failure = f"Error: report file swr_subtotal.htm not written: {count} columns in the group need "
-    assert run.errors.startswith(failure) and "(limit: 5461 columns in the group)\n" in run.errors, run.errors
+    assert run.errors.startswith(f"Error: report file {report} not written: {reason}"), run.errors
     assert run.errors.count("\n") == 1
     assert run.console_lines()[-4:] == ["", "", "<Any key> to continue and end", ""]
-    assert run.file("swr_subtotal.htm") == b"previous report"
+    assert run.file(report) == b"previous report"
     assert temporary_files(tmp_path) == []
 
 
@@ -205,9 +223,10 @@ def temporary_files(directory: Path) -> list[Path]:
 @pytest.mark.parametrize("interruption", [signal.SIGTERM, signal.SIGINT, signal.SIGHUP])
 def test_an_interruption_while_the_report_is_written_leaves_the_earlier_report(tmp_path, interruption):
     earlier = run_piped(tmp_path, dialogue("1", ["a", "1", "d", "2", "f"])).report("swr_subtotal.htm")
-    # The most levels a report may have: it would grow to some 316 MB.
+    # The most levels a report may have, from free column B: it would grow to
+    # some 316 MB.
     process = start(tmp_path, stdin=subprocess.PIPE, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
-    process.stdin.write(typed(dialogue("1", ["a", "5461", "d", "2", "f"])))
+    process.stdin.write(typed(dialogue("1", ["a", "5461", "d", "2", "b"])))
     process.stdin.close()
     deadline = time.monotonic() + RUN_TIMEOUT
     while not any(p.stat().st_size > 256 * 1024 for p in temporary_files(tmp_path)):

@@ -457,16 +457,23 @@ SCENARIOS = [
     pytest.param(SUBTOTAL, PATTERNS, ["B", "1", "E", "2", "G"], id="subtotal-patterns"),
     # The second key column is GT: the level-2 label formula holds "&GT3&".
     pytest.param(SUBTOTAL, REALISTIC, ["gs", "2", "gv", "3", "ha"], id="subtotal-key-column-GT"),
+    # Past ZZ: free areas that run on into AAA, grouping columns that do,
+    # three-letter columns typed.
+    pytest.param(SUBTOTAL, REALISTIC, ["zu", "2", "zx", "2", "zy"], id="subtotal-realistic-crossing-ZZ"),
+    pytest.param(SUBTOTAL, CASES, ["zy", "3", "abb", "4", "abc"], id="subtotal-cases-titled-groups-crossing-ZZ"),
     pytest.param(SUMIF_01, REALISTIC, ["B", "E", "2", "G"], id="sumif_01-realistic"),
     pytest.param(SUMIF_01, CASES, ["a", "d", "4", "ay"], id="sumif_01-cases-titled-crossing-AZ"),
     pytest.param(SUMIF_01, NUMERIC, ["C", "F", "4", "H"], id="sumif_01-numeric-titled"),
     pytest.param(SUMIF_01, UNSORTED, ["c", "f", "7", "ab"], id="sumif_01-unsorted"),
     pytest.param(SUMIF_01, PATTERNS, ["A", "D", "2", "F"], id="sumif_01-patterns"),
+    pytest.param(SUMIF_01, CASES, ["zu", "zx", "4", "zy"], id="sumif_01-cases-titled-crossing-ZZ"),
     pytest.param(SUMIF_02, REALISTIC, ["A", "D", "4", "F"], id="sumif_02-realistic-titled"),
     pytest.param(SUMIF_02, CASES, ["B", "E", "2", "G"], id="sumif_02-cases"),
     pytest.param(SUMIF_02, NUMERIC, ["a", "d", "2", "ar"], id="sumif_02-numeric-crossing-AZ"),
     pytest.param(SUMIF_02, UNSORTED, ["c", "f", "7", "ab"], id="sumif_02-unsorted"),
     pytest.param(SUMIF_02, PATTERNS, ["A", "D", "4", "F"], id="sumif_02-patterns-titled"),
+    pytest.param(SUMIF_02, UNSORTED, ["zt", "zw", "3", "zz"], id="sumif_02-unsorted-crossing-ZZ"),
+    pytest.param(SUMIF_02, NUMERIC, ["aaa", "aad", "2", "aae"], id="sumif_02-numeric-three-letters"),
     # The fifth free column is LT: step 7 holds "&LT3".
     pytest.param(SUMIF_02, UNSORTED, ["b", "f", "3", "lp"], id="sumif_02-value-column-LT"),
 ]

@@ -137,7 +137,8 @@ def run_windows(build: WindowsBuild, wine_env, directory: Path, lines, *, tools:
     if tools:
         place_tools(build, directory)
     kwargs.setdefault("timeout", 180)
-    return run_piped(directory, lines, binary=build.program, command_prefix=WINE, env=wine_env, **kwargs)
+    kwargs.setdefault("command_prefix", WINE)
+    return run_piped(directory, lines, binary=build.program, env=wine_env, **kwargs)
 
 
 def run_in_console(build: WindowsBuild, wine_env, directory: Path, script: list[str], *, tools: bool = True,
@@ -315,18 +316,35 @@ def test_interruption_ends_at_once_and_keeps_the_old_report(windows_build, wine_
     assert "input ended" not in run.console
 
 
-def test_piped_input_with_crlf_line_ends_gives_the_linux_report(windows_build, wine_env, tmp_path):
+@pytest.mark.parametrize(
+    "program_name, started_as, linux_name",
+    [
+        pytest.param("WWW.Shop.Example.EXE", None, "WWW.Shop.Example.EXE", id="by-path"),
+        # cmd hands the name on as typed, without ".exe": the link is that of
+        # the Linux program under the same natural name.
+        pytest.param("www.mysite.com.exe", "www.mysite.com", "www.mysite.com", id="from-cmd-without-exe"),
+    ],
+)
+def test_piped_input_with_crlf_line_ends_gives_the_linux_report(windows_build, wine_env, tmp_path, program_name,
+                                                                started_as, linux_name):
     keys = dialogue("1", ["b", "3", "h", "5", "m"])
     windows_dir, linux_dir = tmp_path / "windows", tmp_path / "linux"
+    by_cmd = {"command_prefix": [*WINE, "cmd", "/c"], "started_as": started_as} if started_as else {}
     windows = run_windows(windows_build, wine_env, windows_dir, "".join(k + "\r\n" for k in keys), tools=True,
-                          program_name="WWW.Shop.Example.EXE")
-    linux = run_piped(linux_dir, keys, program_name="WWW.Shop.Example.EXE")
+                          program_name=program_name, **by_cmd)
+    linux = run_piped(linux_dir, keys, program_name=linux_name)
 
     assert (windows.status, linux.status) == (0, 0), windows.console
     assert program_errors(windows) == []
     assert windows.report("swr_subtotal.htm") == linux.report("swr_subtotal.htm")
     assert windows.leftovers() == []
-    assert_same_console(console_lines(windows), linux.console_lines(), "WWW.Shop.Example.EXE")
+    windows_lines = console_lines(windows)
+    if started_as:
+        assert started_as in windows_lines, windows.console
+        windows_lines = [f"./{linux_name}" if line == started_as else line for line in windows_lines]
+        assert windows_lines == linux.console_lines()
+    else:
+        assert_same_console(windows_lines, linux.console_lines(), program_name)
 
 
 def test_input_from_the_null_device_is_not_taken_for_a_console(windows_build, wine_env, tmp_path):

@@ -149,9 +149,11 @@ void find_exe() {
     }
 }
 
+constexpr std::string_view program = "./www.x.exe";
+
 // A shell on which every tool works and the directory holds a program.
 void make_tools_work(ScriptedShell& shell) {
-    const CheckCommands& commands = check_commands();
+    const CheckCommands commands = check_commands(program);
     shell.effects[std::string(commands.listing_a)] = writes("check_01.txt", "total 8\r\n.\r\n..\r\nwww.x.exe\r\n");
     shell.effects[std::string(commands.listing_b)] = writes("check_01.txt", "total 8\r\n.\r\n..\r\nwww.x.exe\r\n");
     shell.effects[std::string(commands.sort)] = sort_listing;
@@ -186,6 +188,21 @@ INSTANTIATE_TEST_SUITE_P(Files, CountNonblankLines,
                                          CountCase{"WindowsFindOutput", "\r\n---------- CHECK_01.TXT\r\n", 1}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// grep looks for the program's own file name too, as a fixed string quoted
+// for the shell; a name that grep would split into patterns (an empty one
+// matches every line) is left out.
+TEST(FindCommand, LooksForTheProgramsOwnName) {
+    const auto patterns = [](std::string_view path) {
+        const std::string find = check_commands(path).find;
+        const std::size_t start = find.find("-e ");
+        return find.substr(start, find.find(" check_01.txt") - start);
+    };
+    EXPECT_EQ(patterns("./www.mysite.com"), "-e '.exe' -e 'www.mysite.com'");
+    EXPECT_EQ(patterns("/x/it's $(y)"), R"(-e '.exe' -e 'it'\''s $(y)')");
+    EXPECT_EQ(patterns("/x/"), "-e '.exe'");
+    EXPECT_EQ(patterns("www.a\nb"), "-e '.exe'");
+}
+
 TEST_F(InScratchDirectory, MissingFileCountsZero) { EXPECT_EQ(count_nonblank_lines("absent.txt"), 0U); }
 
 TEST_F(InScratchDirectory, ChecksCleanUpOnlyBeforeSortAndFindAndLeaveTheirFiles) {
@@ -196,12 +213,12 @@ TEST_F(InScratchDirectory, ChecksCleanUpOnlyBeforeSortAndFindAndLeaveTheirFiles)
     make_tools_work(shell);
     ScriptedConsole console({});
 
-    EXPECT_TRUE(run_prerequisite_checks(console, shell));
+    EXPECT_TRUE(run_prerequisite_checks(console, shell, program));
 
     EXPECT_EQ(console.lines, passed_lines);
-    const CheckCommands& commands = check_commands();
+    const CheckCommands commands = check_commands(program);
     ASSERT_EQ(shell.calls.size(), 5U);
-    const std::vector<std::tuple<std::string_view, bool, bool>> expected{
+    const std::vector<std::tuple<std::string, bool, bool>> expected{
         {commands.listing_a, true, true},                                        // nothing removed before the cmd check
         {commands.listing_a, false, false},                                      // clean-up before sort
         {commands.sort, true, false},       {commands.listing_b, false, false},  // clean-up before find
@@ -231,7 +248,7 @@ TEST_F(InScratchDirectory, ChecksRunAgainWhenTheirOutputIsMissing) {
     }
     ScriptedConsole console({});
 
-    EXPECT_TRUE(run_prerequisite_checks(console, shell));
+    EXPECT_TRUE(run_prerequisite_checks(console, shell, program));
 
     EXPECT_EQ(console.lines, passed_lines);
     EXPECT_EQ(shell.calls.size(), 10U);
@@ -240,7 +257,7 @@ TEST_F(InScratchDirectory, ChecksRunAgainWhenTheirOutputIsMissing) {
 struct FailureCase {
     const char* name;
     // The command line (by role) that misbehaves, and what it writes instead.
-    std::string_view CheckCommands::*role;
+    std::string CheckCommands::*role;
     std::function<void()> effect;
     bool stale_files;
     const char* failing_tool;
@@ -259,11 +276,11 @@ TEST_P(FailedCheck, NamesTheToolAndEndsOnlyOn9) {
     }
     ScriptedShell shell;
     make_tools_work(shell);
-    shell.effects[std::string(check_commands().*failure.role)] = failure.effect;
+    shell.effects[check_commands(program).*failure.role] = failure.effect;
     const std::string arrow_up = std::string(1, '\xFF') + 'H';
     ScriptedConsole console({"x", "1", "2", arrow_up, "9", "left over"});
 
-    EXPECT_FALSE(run_prerequisite_checks(console, shell));
+    EXPECT_FALSE(run_prerequisite_checks(console, shell, program));
 
     const std::string tool = failure.failing_tool;
     std::vector<std::string> expected(passed_lines.begin(),

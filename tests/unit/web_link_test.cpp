@@ -38,20 +38,22 @@ INSTANTIATE_TEST_SUITE_P(
                     LinkCase{"http.x.https.y.exe", "http://x.https.y", "http.x.https.y.exe"},
                     // The text after the last occurrence.
                     LinkCase{"www.abc.www.def.exe", "http://www.def", "www.def.exe"},
-                    // Typed without ".exe": the last four characters go all the same.
-                    LinkCase{"www.abc.def", "http://www.abc", "www.abc.exe"},
+                    // Started without ".exe" (from cmd, or on Linux): the whole name counts.
+                    LinkCase{"www.mysite.com", "http://www.mysite.com", "www.mysite.com.exe"},
+                    LinkCase{"./www.site.ex", "http://www.site.ex", "www.site.ex.exe"},
+                    LinkCase{"WWW.Shop.EXE", "http://www.shop", "www.shop.exe"},
                     // A marker at the very end gives the bare prefix.
-                    LinkCase{"/x/www..exe", "http://www.", "www..exe"},
-                    // Spaces: the length that counts is the trimmed one, the kept text is
-                    // cut from the untrimmed name, and the program name is trimmed.
-                    LinkCase{"  www.a b .exe  ", "http://www.a ", "www.a.exe"},
+                    LinkCase{"/x/www..exe", "http://www.", "www..exe"}, LinkCase{"www.", "http://www.", "www..exe"},
+                    // Spaces around the name go; inside it they stay, the program name is trimmed.
+                    LinkCase{"  www.abc.exe  ", "http://www.abc", "www.abc.exe"},
+                    LinkCase{"  www.a b .exe  ", "http://www.a b ", "www.a b.exe"},
                     LinkCase{"www. spaced.exe", "http://www. spaced", "www. spaced.exe"},
                     // Only A-Z are lower-cased.
                     LinkCase{"WWW.\xC4Z.exe", "http://www.\xC4z", "www.\xC4z.exe"}));
 
 TEST(DeriveWebLinkWithoutMarker, GivesNothing) {
     for (const char* name : {"", "a", "sumwright.exe", "/usr/bin/sumwright", "http:/x.exe", "wwwx.exe", "www.exe",
-                             "https.exe", "www." /* four characters: all of them go */}) {
+                             "https.exe", " www.exe "}) {
         EXPECT_FALSE(derive_web_link(name).has_value()) << name;
     }
 }
