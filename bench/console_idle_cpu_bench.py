@@ -1,5 +1,6 @@
-"""Processor time of the program while a key wait idles for 2 seconds: the
-Linux build on a pseudo-terminal and the Windows build in a Wine console.
+"""Processor time of the program while a key wait, and then a prompt, idles
+for 2 seconds: the Linux build on a pseudo-terminal and the Windows build in a
+Wine console.
 A measurement, not a test: it prints the figures and asserts nothing about
 them. Run by scripts/bench.sh (pytest -s)."""
 
@@ -12,14 +13,19 @@ import sys
 import time
 from pathlib import Path
 
+import pytest
+
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "tests" / "e2e"))
 
-from harness import Terminal, install_program  # noqa: E402
-from test_windows_build import (TERMS_WAIT, WINE, wine_env, windows_build)  # noqa: E402,F401 (fixtures)
+from harness import MENU_WAIT, PROMPT_END, TERMS_WAIT, WARNING_WAIT, Terminal, install_program  # noqa: E402
+from test_windows_build import WINE, place_tools, wine_env, windows_build  # noqa: E402,F401 (fixtures)
 
 IDLE_MS = 2000
 REPETITIONS = 3
 PROGRAM_NAME = "www.idle-benchmark.example.exe"
+# What the program waits at: the terms, or the first prompt of variant 01
+# (the waits on the way and their keys).
+IDLE_AT = {"key wait": [], "prompt": [(TERMS_WAIT, "1"), (WARNING_WAIT, "1"), (MENU_WAIT, "2")]}
 
 
 def cpu_ms(pid: int) -> float:
@@ -47,22 +53,25 @@ def wine_processes(prefix: str, name: str) -> list[int]:
     return found
 
 
-def linux_idle_cpu(directory: Path) -> float:
+def linux_idle_cpu(directory: Path, way: list[tuple[str, str]]) -> float:
     with Terminal(directory) as terminal:
-        terminal.expect(TERMS_WAIT)
+        for wait_text, key in way:
+            terminal.expect(wait_text)
+            terminal.send(key)
+        terminal.expect(PROMPT_END if way else TERMS_WAIT)
         before = cpu_ms(terminal.process.pid)
         time.sleep(IDLE_MS / 1000)
-        used = cpu_ms(terminal.process.pid) - before
-        terminal.send("2")
-        terminal.wait()
-        return used
+        return cpu_ms(terminal.process.pid) - before
 
 
-def windows_idle_cpu(build, wine_env, directory: Path) -> tuple[float, float]:
+def windows_idle_cpu(build, wine_env, directory: Path, way: list[tuple[str, str]]) -> tuple[float, float]:
     """CPU of the program and of Wine's console host while the wait idles."""
     install_program(directory, PROGRAM_NAME, binary=build.program)
+    place_tools(build, directory)
     script = directory / "idle.script"
-    script.write_text(f"wait {TERMS_WAIT}\nidle {IDLE_MS}\ntype 2\nend\n")
+    steps = [f"wait {wait_text}\ntype {key}\n" for wait_text, key in way]
+    script.write_text("".join(steps) + f"wait {PROMPT_END if way else TERMS_WAIT}\nidle {IDLE_MS}\n"
+                      + ("type {Ctrl+C}\n" if way else "type 2\n") + "end\n")
     driver = subprocess.Popen([*WINE, str(build.console_driver), str(script), PROGRAM_NAME], cwd=directory,
                               env={**os.environ, **wine_env}, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
     try:
@@ -79,10 +88,12 @@ def windows_idle_cpu(build, wine_env, directory: Path) -> tuple[float, float]:
     return after[0] - before[0], after[1] - before[1]
 
 
-def test_idle_key_wait_cpu(windows_build, wine_env, tmp_path):
-    linux = [linux_idle_cpu(tmp_path / f"linux{i}") for i in range(REPETITIONS)]
-    windows = [windows_idle_cpu(windows_build, wine_env, tmp_path / f"windows{i}") for i in range(REPETITIONS)]
-    print(f"\nCPU time during a {IDLE_MS} ms idle key wait (median of {REPETITIONS}):")
+@pytest.mark.parametrize("idle_at", IDLE_AT)
+def test_idle_cpu(windows_build, wine_env, tmp_path, idle_at):
+    way = IDLE_AT[idle_at]
+    linux = [linux_idle_cpu(tmp_path / f"linux{i}", way) for i in range(REPETITIONS)]
+    windows = [windows_idle_cpu(windows_build, wine_env, tmp_path / f"windows{i}", way) for i in range(REPETITIONS)]
+    print(f"\nCPU time during a {IDLE_MS} ms idle {idle_at} (median of {REPETITIONS}):")
     print(f"  Linux build on a pseudo-terminal:  {statistics.median(linux):.2f} ms")
     print(f"  Windows build in a Wine console:   {statistics.median(w[0] for w in windows):.2f} ms"
           f" (Wine's console host meanwhile: {statistics.median(w[1] for w in windows):.2f} ms)")

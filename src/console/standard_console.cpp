@@ -1,6 +1,7 @@
 #include "console/standard_console.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "console/terminal.h"
 
@@ -45,11 +46,16 @@ StandardConsole::StandardConsole()
     : interactive_(terminal::standard_input_is_interactive()),
       input_([](char* buffer, std::size_t size) { return terminal::read_standard_input(buffer, size); }) {}
 
-void StandardConsole::write_text(std::string_view text) { write_out(text, stdout); }
+void StandardConsole::write_text(std::string_view text) {
+    write_out(text, stdout);
+    const std::size_t line_end = text.rfind('\n');
+    row_ = line_end == std::string_view::npos ? row_ + std::string(text) : std::string(text.substr(line_end + 1));
+}
 
 void StandardConsole::write_line(std::string_view text) {
     write_out(text, stdout);
     write_out("\n", stdout);
+    row_.clear();
 }
 
 std::unique_ptr<KeySession> StandardConsole::begin_key_session() {
@@ -61,6 +67,12 @@ std::unique_ptr<KeySession> StandardConsole::begin_key_session() {
 }
 
 void StandardConsole::begin_answer() {
+    // The terminal stops echoing before the prompt appears: the line editor
+    // draws what is typed at it.
+    editing_.reset();
+    if (interactive_) {
+        editing_ = std::make_unique<terminal::LineEditingMode>();
+    }
     // Keys pressed during a key wait and not taken by it are not part of the
     // answer: the answer is what is typed once the prompt is shown. They go
     // before the prompt appears, so that nothing typed after it is lost.
@@ -70,7 +82,14 @@ void StandardConsole::begin_answer() {
     }
 }
 
-std::optional<std::string> StandardConsole::read_line() { return input_.next_line(); }
+std::optional<std::string> StandardConsole::read_line() {
+    const std::unique_ptr<terminal::LineEditingMode> editing = std::move(editing_);
+    const std::string row = std::exchange(row_, {});
+    if (editing && editing->active()) {
+        return editing->read(row);
+    }
+    return input_.next_line();
+}
 
 void StandardConsole::flush() { std::fflush(stdout); }
 

@@ -6,6 +6,7 @@
 
 #include "console/console.h"
 #include "console/line_input.h"
+#include "console/terminal.h"
 
 namespace sumwright {
 
@@ -31,6 +32,10 @@ private:
     // The last thing read from the console was a key wait's key.
     bool after_key_wait_ = false;
     LineInput input_;
+    // The text on the cursor's row: what a prompt shows before its answer.
+    std::string row_;
+    // Held from the prompt's start to the end of its answer.
+    std::unique_ptr<terminal::LineEditingMode> editing_;
 };
 
 }  // namespace sumwright

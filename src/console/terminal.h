@@ -2,6 +2,9 @@
 
 #include <chrono>
 #include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
 
 #include "console/console.h"
 
@@ -16,6 +19,33 @@ std::size_t read_standard_input(char* buffer, std::size_t size);
 // Drops whatever the interactive console holds that has not been read yet:
 // keys pressed during a key wait that the wait did not take.
 void discard_pending_input();
+
+// While alive, answers typed at the interactive console are read through the
+// program's own line editor, where the console does not edit lines itself:
+// the terminal is raw (signal keys still work) and gets its settings back when
+// this ends, and also if the process is interrupted meanwhile. It begins
+// before the prompt is shown, so that no key typed at the prompt is echoed by
+// the terminal itself.
+class LineEditingMode final {
+public:
+    LineEditingMode();
+    ~LineEditingMode();
+    LineEditingMode(const LineEditingMode&) = delete;
+    LineEditingMode& operator=(const LineEditingMode&) = delete;
+    LineEditingMode(LineEditingMode&&) = delete;
+    LineEditingMode& operator=(LineEditingMode&&) = delete;
+
+    // False where the console edits lines itself or the terminal's settings
+    // cannot be read: answers are then read as lines of input.
+    [[nodiscard]] bool active() const { return active_; }
+    // One answer; nothing at the end of input (Ctrl-D on an empty line).
+    // `row` is the text on the cursor's row (the prompt), drawn again when
+    // the program is continued after a suspension.
+    [[nodiscard]] std::optional<std::string> read(std::string_view row) const;
+
+private:
+    bool active_ = false;
+};
 
 // While alive, the interactive console delivers single keys without echo and
 // without Enter; signal keys (Ctrl-C) keep working and type-ahead is kept. The

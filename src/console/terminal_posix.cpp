@@ -1,10 +1,15 @@
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
+#include <cstdlib>
 #include <string>
+#include <utility>
 
+#include "console/line_editor.h"
 #include "console/terminal.h"
 #include "process/interruption.h"
 
@@ -16,10 +21,17 @@ constexpr int input_fd = STDIN_FILENO;
 // take to arrive after its first byte.
 constexpr int sequence_gap_ms = 50;
 constexpr char extended_prefix = '\xFF';
+constexpr std::size_t usual_width = 80;
 
+// The terminal's settings before the program took it over, and those of the
+// program's own mode while it holds the terminal.
 struct termios saved_settings {};
-struct termios single_key_settings {};
+struct termios program_settings {};
 bool settings_saved = false;
+// Set when the program is continued after a suspension in its own mode.
+volatile std::sig_atomic_t continued = 0;
+// Bytes read from the terminal that no key has taken yet.
+std::string pending_bytes;
 
 void restore_settings() {
     if (settings_saved) {
@@ -27,46 +39,78 @@ void restore_settings() {
     }
 }
 
-void reapply_single_key_settings() {
+void reapply_program_settings() {
     if (settings_saved) {
-        tcsetattr(input_fd, TCSANOW, &single_key_settings);
+        tcsetattr(input_fd, TCSANOW, &program_settings);
+        continued = 1;
     }
 }
 
-enum class Wait { ready, timeout, ended };
+// Keys without echo and without Enter, one byte at a time, whatever state
+// the terminal was left in (raw, or with reads that return at once); signal
+// keys keep working as they did.
+bool enter_program_mode() {
+    if (tcgetattr(input_fd, &saved_settings) != 0) {
+        return false;
+    }
+    program_settings = saved_settings;
+    program_settings.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | IEXTEN);
+    program_settings.c_iflag &= ~static_cast<tcflag_t>(IGNCR);
+    program_settings.c_cc[VMIN] = 1;
+    program_settings.c_cc[VTIME] = 0;
+    settings_saved = true;
+    continued = 0;
+    interruption::set_terminal_restorer(restore_settings);
+    interruption::set_terminal_resumer(reapply_program_settings);
+    // TCSANOW, not TCSAFLUSH: keys typed ahead stay in the input.
+    tcsetattr(input_fd, TCSANOW, &program_settings);
+    return true;
+}
+
+void leave_program_mode() {
+    interruption::set_terminal_resumer(nullptr);
+    restore_settings();
+    interruption::set_terminal_restorer(nullptr);
+    settings_saved = false;
+}
+
+enum class Wait { ready, timeout, ended, interrupted };
 
 Wait wait_readable(int timeout_ms) {
     struct pollfd descriptor {
         input_fd, POLLIN, 0
     };
-    for (;;) {
-        const int result = ::poll(&descriptor, 1, timeout_ms);
-        if (result > 0) {
-            return Wait::ready;
-        }
-        if (result == 0) {
-            return Wait::timeout;
-        }
-        if (errno != EINTR) {
-            return Wait::ended;
-        }
+    const int result = ::poll(&descriptor, 1, timeout_ms);
+    if (result > 0) {
+        return Wait::ready;
     }
+    if (result == 0) {
+        return Wait::timeout;
+    }
+    return errno == EINTR ? Wait::interrupted : Wait::ended;
 }
 
 // Whether a failed read is worth another try: after a signal, or when the
 // input was left non-blocking and has nothing yet (then it is waited for).
 bool read_again_after(int error) {
     if (error == EAGAIN) {  // also EWOULDBLOCK, the same number here
-        return wait_readable(-1) == Wait::ready;
+        Wait waited = Wait::interrupted;
+        while (waited == Wait::interrupted) {
+            waited = wait_readable(-1);
+        }
+        return waited == Wait::ready;
     }
     return error == EINTR;
 }
 
-// One byte, or nothing at end of input.
-bool read_byte(char& byte) {
+// One byte onto the pending bytes; false at end of input. One at a time, so
+// that nothing beyond the last key is taken from the next program.
+bool take_byte() {
     for (;;) {
+        char byte = 0;
         const ssize_t count = ::read(input_fd, &byte, 1);
         if (count == 1) {
+            pending_bytes += byte;
             return true;
         }
         if (count < 0 && read_again_after(errno)) {
@@ -76,91 +120,106 @@ bool read_byte(char& byte) {
     }
 }
 
-bool read_byte_soon(char& byte) { return wait_readable(sequence_gap_ms) == Wait::ready && read_byte(byte); }
-
-// The scan code a console would report for the key behind an escape
-// sequence; 0 for sequences without a counterpart.
-char scan_code_of(const std::string& sequence) {
-    struct Entry {
-        const char* sequence;
-        unsigned char scan_code;
-    };
-    static constexpr Entry entries[] = {
-        {"[A", 72},   {"[B", 80},   {"[C", 77},   {"[D", 75},   {"[H", 71},    {"[F", 79},
-        {"OA", 72},   {"OB", 80},   {"OC", 77},   {"OD", 75},   {"OH", 71},    {"OF", 79},
-        {"[1~", 71},  {"[2~", 82},  {"[3~", 83},  {"[4~", 79},  {"[5~", 73},   {"[6~", 81},
-        {"OP", 59},   {"OQ", 60},   {"OR", 61},   {"OS", 62},   {"[15~", 63},  {"[17~", 64},
-        {"[18~", 65}, {"[19~", 66}, {"[20~", 67}, {"[21~", 68}, {"[23~", 133}, {"[24~", 134},
-    };
-    for (const auto& entry : entries) {
-        if (sequence == entry.sequence) {
-            return static_cast<char>(entry.scan_code);
-        }
-    }
-    return 0;
-}
-
-// The rest of an escape sequence, read whole so none of it is left behind.
-std::string read_escape_sequence() {
-    std::string sequence;
-    char byte = 0;
-    if (!read_byte_soon(byte)) {
-        return {};
-    }
-    sequence += byte;
-    if (byte == '[') {
-        // Parameters and intermediates, up to the final byte.
-        while (read_byte_soon(byte)) {
-            sequence += byte;
-            if (byte >= 0x40 && byte <= 0x7E) {
-                break;
+bool utf8_locale() {
+    static const bool utf8 = [] {
+        for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+            const char* value = std::getenv(name);
+            if (value != nullptr && *value != '\0') {
+                std::string text(value);
+                for (char& c : text) {
+                    c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+                }
+                return text.find("utf-8") != std::string::npos || text.find("utf8") != std::string::npos;
             }
         }
-    } else if (byte == 'O' && read_byte_soon(byte)) {
-        sequence += byte;
-    }
-    return sequence;
+        return false;
+    }();
+    return utf8;
 }
 
-std::size_t continuation_bytes(unsigned char lead) {
-    if (lead >= 0xF0 && lead <= 0xF7) {
-        return 3;
-    }
-    if (lead >= 0xE0) {
-        return 2;
-    }
-    if (lead >= 0xC0) {
-        return 1;
-    }
-    return 0;
-}
+enum class Got { key, nothing, ended, interrupted };
 
-KeyPoll key(std::string text) { return {KeyPoll::Kind::key, std::move(text)}; }
-
-KeyPoll decode_key(char first) {
-    if (first == '\x1B') {
-        const std::string sequence = read_escape_sequence();
-        if (sequence.empty()) {
-            return key("\x1B");
+// The next key; waits at most `timeout_ms` for its first byte (-1: as long
+// as it takes), and a short gap for each of the rest.
+Got next_key(int timeout_ms, TerminalKey& key) {
+    if (pending_bytes.empty()) {
+        switch (wait_readable(timeout_ms)) {
+            case Wait::timeout:
+                return Got::nothing;
+            case Wait::interrupted:
+                return Got::interrupted;
+            case Wait::ended:
+                return Got::ended;
+            case Wait::ready:
+                break;
         }
-        return key(std::string{extended_prefix, scan_code_of(sequence)});
-    }
-    if (first == '\n') {
-        return key("\r");  // Enter, as a console reports it
-    }
-    if (first == '\x7F') {
-        return key("\b");
-    }
-    std::string text(1, first);
-    const auto lead = static_cast<unsigned char>(first);
-    if (lead < 0xF8) {
-        char byte = 0;
-        for (std::size_t i = continuation_bytes(lead); i > 0 && read_byte_soon(byte); --i) {
-            text += byte;
+        if (!take_byte()) {
+            return Got::ended;
         }
     }
-    return key(std::move(text));
+    DecodedKey decoded = decode_terminal_key(pending_bytes, utf8_locale(), false);
+    while (decoded.length == 0) {
+        const bool more = wait_readable(sequence_gap_ms) == Wait::ready && take_byte();
+        decoded = decode_terminal_key(pending_bytes, utf8_locale(), !more);
+    }
+    pending_bytes.erase(0, decoded.length);
+    key = std::move(decoded.key);
+    // Signal keys come as keys only from a terminal left without them.
+    if (key.kind == TerminalKey::Kind::character && settings_saved && (saved_settings.c_lflag & ISIG) == 0) {
+        for (const auto& [byte, signal_number] : {std::pair{'\x03', SIGINT}, {'\x1C', SIGQUIT}, {'\x1A', SIGTSTP}}) {
+            if (key.bytes[0] == byte) {
+                ::raise(signal_number);
+                return Got::nothing;
+            }
+        }
+    }
+    return Got::key;
 }
+
+KeyPoll key_poll(const TerminalKey& key) {
+    switch (key.kind) {
+        case TerminalKey::Kind::escape:
+            return {KeyPoll::Kind::key, "\x1B"};
+        case TerminalKey::Kind::sequence:
+            return {KeyPoll::Kind::key, std::string{extended_prefix, scan_code_of(key.bytes)}};
+        default:
+            break;
+    }
+    if (key.bytes == "\n") {
+        return {KeyPoll::Kind::key, "\r"};  // Enter, as a console reports it
+    }
+    if (key.bytes == "\x7F") {
+        return {KeyPoll::Kind::key, "\b"};
+    }
+    return {KeyPoll::Kind::key, key.bytes};
+}
+
+// Where the editor draws: the terminal that shows the program's output, or
+// else the one that echoed the keys.
+int screen_fd() { return ::isatty(STDOUT_FILENO) == 1 ? STDOUT_FILENO : input_fd; }
+
+std::size_t screen_width(int fd) {
+    struct winsize size {};
+    if (::ioctl(fd, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) {
+        return size.ws_col;
+    }
+    return usual_width;
+}
+
+void write_screen(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            return;  // a screen that takes nothing does not stop the answer
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+}
+
+bool input_waiting() { return !pending_bytes.empty() || wait_readable(0) == Wait::ready; }
 
 }  // namespace
 
@@ -178,44 +237,72 @@ std::size_t read_standard_input(char* buffer, std::size_t size) {
     }
 }
 
-void discard_pending_input() { tcflush(input_fd, TCIFLUSH); }
-
-SingleKeyMode::SingleKeyMode() {
-    if (tcgetattr(input_fd, &saved_settings) != 0) {
-        return;
-    }
-    single_key_settings = saved_settings;
-    single_key_settings.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
-    single_key_settings.c_cc[VMIN] = 1;
-    single_key_settings.c_cc[VTIME] = 0;
-    settings_saved = true;
-    interruption::set_terminal_restorer(restore_settings);
-    interruption::set_terminal_resumer(reapply_single_key_settings);
-    // TCSANOW, not TCSAFLUSH: keys typed ahead stay in the input.
-    tcsetattr(input_fd, TCSANOW, &single_key_settings);
+void discard_pending_input() {
+    tcflush(input_fd, TCIFLUSH);
+    pending_bytes.clear();
 }
 
-SingleKeyMode::~SingleKeyMode() {
-    interruption::set_terminal_resumer(nullptr);
-    restore_settings();
-    interruption::set_terminal_restorer(nullptr);
-    settings_saved = false;
-}
+SingleKeyMode::SingleKeyMode() { enter_program_mode(); }
+
+SingleKeyMode::~SingleKeyMode() { leave_program_mode(); }
 
 KeyPoll SingleKeyMode::poll(std::chrono::milliseconds timeout) {
-    switch (wait_readable(static_cast<int>(timeout.count()))) {
-        case Wait::timeout:
-            return {};
-        case Wait::ended:
+    TerminalKey key;
+    switch (next_key(static_cast<int>(timeout.count()), key)) {
+        case Got::key:
+            return key_poll(key);
+        case Got::ended:
             return {KeyPoll::Kind::input_ended, {}};
-        case Wait::ready:
-            break;
+        default:
+            return {};
     }
-    char first = 0;
-    if (!read_byte(first)) {
-        return {KeyPoll::Kind::input_ended, {}};
+}
+
+LineEditingMode::LineEditingMode() : active_(enter_program_mode()) {}
+
+LineEditingMode::~LineEditingMode() {
+    if (active_) {
+        leave_program_mode();
     }
-    return decode_key(first);
+}
+
+std::optional<std::string> LineEditingMode::read(std::string_view row) const {
+    if (!active_) {
+        return std::nullopt;
+    }
+    const int screen = screen_fd();
+    // With the terminal's output processing a line feed also returns the
+    // cursor to the start of the row; a raw terminal needs both.
+    const bool maps_line_feed = (saved_settings.c_oflag & OPOST) != 0 && (saved_settings.c_oflag & ONLCR) != 0;
+    const std::string_view line_end = maps_line_feed ? "\n" : "\r\n";
+    LineEditor editor(std::string(row), utf8_locale());
+    for (;;) {
+        if (continued != 0) {
+            continued = 0;
+            write_screen(screen, editor.redraw(screen_width(screen)));
+        }
+        TerminalKey key;
+        const Got got = next_key(-1, key);
+        if (got == Got::ended) {
+            return std::nullopt;
+        }
+        if (got != Got::key) {
+            continue;
+        }
+        switch (editor.apply(key)) {
+            case LineEditor::Outcome::entered:
+                write_screen(screen, editor.finish(screen_width(screen), line_end));
+                return editor.line();
+            case LineEditor::Outcome::input_ended:
+                return std::nullopt;
+            case LineEditor::Outcome::editing:
+                break;
+        }
+        // Keys that come together, as pasted text does, are drawn together.
+        if (!input_waiting()) {
+            write_screen(screen, editor.render(screen_width(screen)));
+        }
+    }
 }
 
 }  // namespace sumwright::terminal

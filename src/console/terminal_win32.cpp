@@ -121,6 +121,13 @@ std::size_t read_standard_input(char* buffer, std::size_t size) {
     return count;
 }
 
+// The console edits lines itself (read_standard_input): never active.
+LineEditingMode::LineEditingMode() = default;
+
+LineEditingMode::~LineEditingMode() = default;
+
+std::optional<std::string> LineEditingMode::read(std::string_view /*row*/) const { return std::nullopt; }
+
 void discard_pending_input() { FlushConsoleInputBuffer(input_handle()); }
 
 // Key events are read as they are, so the console's modes need no change.

@@ -13,6 +13,7 @@ import errno
 import fcntl
 import os
 import pty
+import re
 import select
 import shutil
 import signal
@@ -29,6 +30,69 @@ REPORT_NAMES = ("swr_subtotal.htm", "swr_sumif_01.htm", "swr_sumif_02.htm")
 # Key presses that lead from the banner to the menu: accept the terms, then
 # confirm the directory warning.
 TO_MENU = ["1", "1"]
+# The last line of each key wait on the way to the questions, the end of
+# every prompt, and the last line of the final wait.
+TERMS_WAIT, WARNING_WAIT, MENU_WAIT = "<2> no and end", "<2> no  and end", "<3> sumif() variant 02"
+PROMPT_END = "= ? "
+FINAL_WAIT = "<Any key> to continue and end"
+
+
+@dataclasses.dataclass(frozen=True)
+class Editing:
+    """Keys typed at a prompt, in the console driver's notation (characters as
+    they are, named keys in braces, "{{" for a brace), and the line they give.
+    Rows not `shared` use keys to which the Windows console gives meanings of
+    its own (its history, overwrite mode, code page) or that only a terminal
+    sends; UTF-8 keys are written as their bytes."""
+    keys: str
+    line: str
+    shared: bool = True
+
+
+EDITING = [
+    Editing("xB{Left}{Backspace}{Right},z", "B,z"),
+    Editing('DQ{Left}{Del}{Home}"{End}', '"D'),
+    Editing("", ""),
+    Editing("F1" + "G" * 4998, "F1" + "G" * 4998),  # a digit: letters alone would name a column past XFD
+    Editing("ab{Home}{Del}{End}{Left}X", "Xb"),
+    Editing("{Left}{Backspace}{Del}{Home}{End}A{Right}{Del}", "A"),
+    Editing("abc{Esc}C", "C"),
+    Editing("C{Up}{Down}{PgUp}{PgDn}{Ins}{F1}{F5}{F12}D", "CD", shared=False),
+    Editing("a{Ctrl+Left}{Shift+Right}{Alt+F1}{Ctrl+F5}{SS3 Up}{Linux F1}{Alt+x}b{Ctrl+h}c", "ac", shared=False),
+    Editing("a{Linux Home}X{SS3 End}Y", "XaY", shared=False),
+    Editing("w{Ctrl+u}xyz{Ctrl+a}{Del}{Ctrl+e}{Backspace}{Tab}{Ctrl+d}", "y", shared=False),
+    Editing("\xc3\xa9{Left}a{Right}\xe2\x82\xac{Backspace}\xf0\x9f\x99\x82{Left}{Del}", "a\xc3\xa9", shared=False),
+]
+
+
+def editing_runs(shared_only: bool) -> list[list[Editing]]:
+    """The editing rows four at a time, for the four answers of variant 01."""
+    rows = [row for row in EDITING if row.shared or not shared_only]
+    rows += [Editing("", "")] * (-len(rows) % 4)
+    return [rows[i:i + 4] for i in range(0, len(rows), 4)]
+
+
+# The bytes a terminal (xterm, the Linux console, tmux, in their SS3 forms
+# too) sends for the named keys.
+TERMINAL_KEYS = {
+    "Enter": "\r", "Backspace": "\x7f", "Ctrl+h": "\b", "Tab": "\t", "Esc": "\x1b", "Left": "\x1b[D",
+    "Right": "\x1b[C", "Up": "\x1b[A", "Down": "\x1b[B", "Home": "\x1b[H", "End": "\x1b[F", "Del": "\x1b[3~",
+    "Ins": "\x1b[2~", "PgUp": "\x1b[5~", "PgDn": "\x1b[6~", "F1": "\x1bOP", "F5": "\x1b[15~", "F12": "\x1b[24~",
+    "Ctrl+Left": "\x1b[1;5D", "Shift+Right": "\x1b[1;2C", "Alt+F1": "\x1b[1;3P", "Ctrl+F5": "\x1b[15;5~",
+    "SS3 Up": "\x1bOA", "SS3 End": "\x1bOF", "Linux F1": "\x1b[[A", "Linux Home": "\x1b[1~", "Alt+x": "\x1bx",
+    "Ctrl+a": "\x01", "Ctrl+e": "\x05", "Ctrl+u": "\x15", "Ctrl+d": "\x04",
+}
+
+
+def terminal_bytes(keys: str) -> list[str]:
+    """What a terminal sends for keys in the driver's notation, cut after
+    each Esc alone: it is told from the start of a sequence by the pause."""
+    chunks = [""]
+    for match in re.finditer(r"\{\{|\{([^}]+)\}|.", keys, re.S):
+        chunks[-1] += TERMINAL_KEYS[match.group(1)] if match.group(1) else match.group(0)[0]
+        if match.group(1) == "Esc":
+            chunks.append("")
+    return chunks
 
 
 def binary_path() -> Path:
@@ -153,15 +217,19 @@ class Terminal:
         env: dict[str, str] | None = None,
         install: bool = True,
         ignored_signals: Sequence[int] = (),
+        stty: str = "",
     ) -> None:
         """`ignored_signals` are ignored when the program starts, as `nohup`
-        or a script's background job leaves them."""
+        or a script's background job leaves them; `stty` gives settings the
+        terminal is left in before the start."""
         if install:
             install_program(directory, program_name)
         self.directory = directory
         self.master, slave = pty.openpty()
         fcntl.ioctl(slave, termios.TIOCSWINSZ, struct.pack("HHHH", 50, 200, 0, 0))
         self._slave = slave
+        if stty:
+            subprocess.run(["stty", *stty.split()], stdin=slave, check=True)
         self.settings_before = self.stty()
         self.process = subprocess.Popen(
             [f"./{program_name}"],
@@ -184,6 +252,26 @@ class Terminal:
 
     def send(self, data: bytes | str) -> None:
         os.write(self.master, data.encode("latin-1") if isinstance(data, str) else data)
+
+    def type_keys(self, keys: str) -> None:
+        """Types keys in the console driver's notation."""
+        for chunk in terminal_bytes(keys):
+            self.send(chunk)
+            time.sleep(0.2 if chunk.endswith("\x1b") else 0)
+
+    def answer_dialogue(self, menu_key: str, answers: Sequence[str]) -> int:
+        """Walks the dialogue as a person would: each key once its wait shows,
+        each answer (in the driver's notation) once its prompt shows; gives
+        the exit status."""
+        for wait_text, key in [(TERMS_WAIT, "1"), (WARNING_WAIT, "1"), (MENU_WAIT, menu_key)]:
+            self.expect(wait_text)
+            self.send(key)
+        for count, answer in enumerate(answers, start=1):
+            self.expect(PROMPT_END, count=count)
+            self.type_keys(answer + "{Enter}")
+        self.expect(FINAL_WAIT)
+        self.type_keys("{Up}")  # an extended key ends it too, and is read whole
+        return self.wait()
 
     def _read_available(self, timeout: float) -> bool:
         ready, _, _ = select.select([self.master], [], [], timeout)

@@ -1,6 +1,7 @@
-"""Ctrl-Z in a key wait, in a real shell with job control (tmux): the shell
-gets its terminal back while the program is stopped, and after `fg` keys act
-at once again."""
+"""Ctrl-Z in a key wait and at a prompt, in a real shell with job control
+(tmux): the shell gets its terminal back while the program is stopped, and
+after `fg` keys act at once again, or the prompt and its answer so far are
+drawn again and editing goes on."""
 
 import shutil
 import subprocess
@@ -28,9 +29,9 @@ class ShellInTmux:
         return subprocess.run(["tmux", "capture-pane", "-p", "-S", "-100", "-t", self.name],
                               capture_output=True, text=True, check=True).stdout
 
-    def wait_for(self, text, timeout=10):
+    def wait_for(self, text, timeout=10, count=1):
         deadline = time.monotonic() + timeout
-        while text not in self.screen():
+        while self.screen().count(text) < count:
             if time.monotonic() > deadline:
                 raise AssertionError(f"{text!r} did not appear:\n{self.screen()}")
             time.sleep(0.1)
@@ -51,26 +52,41 @@ class ShellInTmux:
         subprocess.run(["tmux", "kill-session", "-t", self.name], check=False)
 
 
-def test_suspended_key_wait_gives_the_terminal_back_and_resumes_single_keys(tmp_path):
+# Keys before Ctrl-Z, what `fg` shows, and keys that end the program after it.
+MOMENTS = {
+    "key wait": ([], "fg\n./www.example.com.exe", ["x2"]),
+    "prompt": (["112", "ab", "Left"], "fg\n./www.example.com.exe\nColumn name for creating groups = ? ab",
+               ["X", "Enter", "D", "Enter", "2", "Enter", "F", "Enter", "x"]),
+}
+
+
+@pytest.mark.parametrize("moment", MOMENTS)
+def test_suspended_program_gives_the_terminal_back_and_resumes_its_mode(tmp_path, moment):
+    before_stop, shown_again, to_the_end = MOMENTS[moment]
     install_program(tmp_path)
     shell = ShellInTmux(tmp_path)
     try:
         shell.type("stty -g > before.txt", "Enter")
         shell.type("./www.example.com.exe", "Enter")
         shell.wait_for("<2> no and end")
+        for keys in before_stop:
+            shell.type(keys)
+            time.sleep(0.3)
         shell.type("C-z")
         shell.wait_for("Stopped")
         shell.type("stty -g > stopped.txt; fg", "Enter")
-        shell.wait_for("fg\n./www.example.com.exe")
+        shell.wait_for(shown_again)
         shell.wait_for_settings(differ_from=(tmp_path / "before.txt").read_text().strip())
-        # No Enter: only a key wait back in single-key mode ends on these.
-        shell.type("x2")
-        shell.wait_for("fg\n./www.example.com.exe\nREADY>")
+        # No Enter after the key: only a key wait back in single-key mode ends on it.
+        shell.type(*to_the_end)
+        shell.wait_for("READY>", count=4)
         # The status is shown only once after.txt is complete.
         shell.type("s=$?; stty -g > after.txt; echo status=$s", "Enter")
         shell.wait_for("status=0")
         before = (tmp_path / "before.txt").read_text()
         assert (tmp_path / "stopped.txt").read_text() == before
         assert (tmp_path / "after.txt").read_text() == before
+        if moment == "prompt":
+            assert b"Column name for creating group = AXB\r\n" in (tmp_path / "swr_sumif_01.htm").read_bytes()
     finally:
         shell.close()

@@ -8,7 +8,7 @@ import time
 
 import pytest
 
-from harness import Terminal
+from harness import PROMPT_END, TERMS_WAIT, Terminal, dialogue, editing_runs, run_piped
 
 TERMS_OPTIONS = "<1> yes and continue\r\n<2> no and end\r\n"
 WARNING_OPTIONS = "<1> yes and continue\r\n<2> no  and end\r\n"
@@ -86,12 +86,17 @@ def test_an_answer_is_what_is_typed_once_its_prompt_is_shown(terminal, early_key
     assert b"=SUMIF(B:B;B2;D:D)\r\n" in report
 
 
-def test_terminal_settings_are_restored_after_a_normal_end(terminal):
-    terminal.expect(TERMS_OPTIONS)
-    terminal.send(UP_ARROW + "2")
-    assert terminal.wait() == 0
-    assert terminal.stty() == terminal.settings_before
-    assert terminal.pending_input() == 0, "nothing of a key is left for the next program"
+@pytest.mark.parametrize("stty", ["", "raw", "-icanon min 0 time 0"], ids=["sane", "raw", "min-0"])
+@pytest.mark.parametrize("rows", editing_runs(shared_only=False), ids=lambda rows: "|".join(r.line[:6] for r in rows))
+def test_answers_are_edited_as_in_the_windows_console(tmp_path, rows, stty):
+    """The table that the Windows build's console test types too; the
+    terminal may have been left raw or with reads that return at once."""
+    with Terminal(tmp_path / "terminal", env={"LC_ALL": "C.UTF-8"}, stty=stty) as terminal:
+        assert terminal.answer_dialogue("2", [row.keys for row in rows]) == 0
+        assert terminal.stty() == terminal.settings_before
+        assert terminal.pending_input() == 0
+    piped = run_piped(tmp_path / "piped", dialogue("2", [row.line for row in rows]))
+    assert (terminal.directory / "swr_sumif_01.htm").read_bytes() == piped.report("swr_sumif_01.htm")
 
 
 SIGNAL_KEYS = {"\x03": signal.SIGINT, "\x1c": signal.SIGQUIT}  # Ctrl-C, Ctrl-\\
@@ -113,7 +118,7 @@ ENDING_SIGNALS = [signal.SIGTERM, signal.SIGHUP, signal.SIGUSR1, signal.SIGUSR2,
         pytest.param(signal.SIGUSR1, True, id="sigusr1 ignored at start"),
     ],
 )
-@pytest.mark.parametrize("moment", ["key wait", "check command", "prompt"])
+@pytest.mark.parametrize("moment", ["key wait", "check command", "prompt", "prompt on a raw terminal"])
 def test_an_interruption_ends_the_program_and_leaves_terminal_and_report_as_they_were(tmp_path, moment,
                                                                                       interruption, ignored):
     tools, work = tmp_path / "tools", tmp_path / "work"
@@ -125,8 +130,9 @@ def test_an_interruption_ends_the_program_and_leaves_terminal_and_report_as_they
     (tools / "sort").chmod(0o755)
     slow_sort = {"PATH": f"{tools}:{os.environ['PATH']}"} if moment == "check command" else None
     number = SIGNAL_KEYS.get(interruption, interruption)
-    with Terminal(work, env=slow_sort, ignored_signals=[number] if ignored else []) as terminal:
-        terminal.expect(TERMS_OPTIONS)
+    with Terminal(work, env=slow_sort, ignored_signals=[number] if ignored else [],
+                  stty="raw" if moment.endswith("raw terminal") else "") as terminal:
+        terminal.expect(TERMS_WAIT)
         time.sleep(0.2)  # the wait has switched the terminal to single keys
         if moment == "key wait":
             assert terminal.stty() != terminal.settings_before
@@ -153,6 +159,18 @@ def test_an_interruption_ends_the_program_and_leaves_terminal_and_report_as_they
         assert "Check availability" not in terminal.text()
     assert (work / "swr_sumif_02.htm").read_bytes() == b"previous report"
     assert [p.name for p in work.iterdir() if p.name.endswith(".tmp")] == []
+
+
+@pytest.mark.parametrize("stty", ["", "raw"])
+def test_ctrl_d_on_an_empty_line_ends_the_input(tmp_path, stty):
+    with Terminal(tmp_path, stty=stty) as terminal:
+        terminal.send("112")
+        terminal.expect(PROMPT_END)
+        terminal.type_keys("x{Ctrl+d}{Backspace}{Ctrl+d}")
+        assert terminal.wait() == 1
+        assert "sumwright: input ended before the dialogue was complete" in terminal.text()
+        assert terminal.stty() == terminal.settings_before
+    assert [path.name for path in tmp_path.iterdir() if path.suffix in (".htm", ".tmp")] == []
 
 
 def test_an_idle_key_wait_uses_next_to_no_cpu(terminal):

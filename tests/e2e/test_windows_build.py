@@ -27,7 +27,8 @@ from pathlib import Path
 
 import pytest
 
-from harness import DEFAULT_PROGRAM_NAME, REPORT_NAMES, Run, Terminal, dialogue, install_program, run_piped
+from harness import (DEFAULT_PROGRAM_NAME, FINAL_WAIT, MENU_WAIT, PROMPT_END, REPORT_NAMES, TERMS_WAIT, WARNING_WAIT,
+                     Run, Terminal, dialogue, editing_runs, install_program, run_piped)
 
 SOURCE_DIR = Path(__file__).resolve().parents[2]
 # CTest marks the test as skipped when a reason starting so is printed.
@@ -37,9 +38,6 @@ WINE = ["wine"]
 
 CHECKS_HEADING = ["-" * 58, "Checking the presence of vital assistance programs of MS Windows system:"]
 PATH_HINT = "Most likely it is necessary to updated the system path variable."
-TERMS_WAIT, WARNING_WAIT, MENU_WAIT = "<2> no and end", "<2> no  and end", "<3> sumif() variant 02"
-FINAL_WAIT = "<Any key> to continue and end"
-PROMPT_END = "= ? "
 STATUS_CONTROL_C_EXIT = 0xC000013A
 
 
@@ -203,15 +201,7 @@ def console_dialogue(menu_key: str, answers: list[str], *, unwanted: bool = Fals
 def linux_terminal_run(directory: Path, menu_key: str, answers: list[str], program_name: str) -> str:
     """The Linux build on a pseudo-terminal, answering as a person would."""
     with Terminal(directory, program_name=program_name) as terminal:
-        for wait_text, key in [(TERMS_WAIT, "1"), (WARNING_WAIT, "1"), (MENU_WAIT, menu_key)]:
-            terminal.expect(wait_text)
-            terminal.send(key)
-        for count, answer in enumerate(answers, start=1):
-            terminal.expect(PROMPT_END, count=count)
-            terminal.send(answer + "\r")
-        terminal.expect(FINAL_WAIT)
-        terminal.send("x")
-        assert terminal.wait() == 0
+        assert terminal.answer_dialogue(menu_key, answers) == 0
         return terminal.text()
 
 
@@ -293,16 +283,12 @@ def test_waits_that_end_the_run_drop_every_other_key(windows_build, wine_env, tm
     assert not any(run.has(name) for name in REPORT_NAMES)
 
 
-def test_typed_answers_use_the_consoles_line_editing(windows_build, wine_env, tmp_path):
-    typed_answers = [
-        "xB{Left}{Backspace}{Right},z",  # B,z
-        typed("DQ") + "{Left}{Del}{Home}" + typed('"') + "{End}",  # "D
-        "",
-        "F1" + "G" * 4998,  # a digit: letters alone would name a column past XFD
-    ]
-    lines = ["B,z", '"D', "", "F1" + "G" * 4998]
-    windows = run_in_console(windows_build, wine_env, tmp_path / "windows", console_dialogue("2", typed_answers))
-    linux = run_piped(tmp_path / "linux", dialogue("2", lines))
+@pytest.mark.parametrize("rows", editing_runs(shared_only=True), ids=lambda rows: "|".join(r.line[:6] for r in rows))
+def test_typed_answers_are_edited_as_on_a_linux_terminal(windows_build, wine_env, tmp_path, rows):
+    """The editing table that the Linux build's terminal test types too."""
+    windows = run_in_console(windows_build, wine_env, tmp_path / "windows",
+                             console_dialogue("2", [row.keys for row in rows]))
+    linux = run_piped(tmp_path / "linux", dialogue("2", [row.line for row in rows]))
 
     assert (windows.status, linux.status) == (0, 0)
     assert windows.report("swr_sumif_01.htm") == linux.report("swr_sumif_01.htm")

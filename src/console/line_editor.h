@@ -1,0 +1,80 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace sumwright {
+
+// One key as a terminal sends it.
+struct TerminalKey {
+    enum class Kind {
+        character,  // one character: a byte, or a whole UTF-8 character
+        escape,     // Esc alone
+        sequence,   // an escape sequence (arrows, function keys, Alt with a key)
+        malformed,  // bytes of no whole character in a UTF-8 locale
+    };
+    Kind kind = Kind::character;
+    // The character's bytes, or the sequence without its leading Esc.
+    std::string bytes;
+};
+
+struct DecodedKey {
+    TerminalKey key;
+    // Bytes the key takes from the input; 0 when its rest may still come.
+    std::size_t length = 0;
+};
+
+// Decodes the key at the start of `bytes` (not empty). Escape sequences are
+// taken whole, in the CSI and SS3 forms of xterm, tmux and the Linux console.
+// With `complete` false a key whose rest may still come gives length 0; with
+// true, what is there is taken as it is (an Esc alone is then the Esc key).
+DecodedKey decode_terminal_key(std::string_view bytes, bool utf8, bool complete);
+
+// The scan code a Windows console reports for the key behind an escape
+// sequence (without its Esc); 0 for sequences without a counterpart.
+char scan_code_of(std::string_view sequence);
+
+// The editing of one typed answer on a terminal, as the Windows console edits
+// a line: keys in, bytes for the terminal out. The answer is drawn on the
+// prompt's row after the prompt; a line too long for the row scrolls
+// sideways, and once it is entered it is written out whole, so that the
+// screen then shows it as the terminal's own echo would have.
+class LineEditor {
+public:
+    enum class Outcome { editing, entered, input_ended };
+
+    // `prompt_row` is the text already on the cursor's row. In a UTF-8
+    // locale a character of several bytes is edited as one.
+    LineEditor(std::string prompt_row, bool utf8);
+
+    Outcome apply(const TerminalKey& key);
+    // Bytes that bring the screen up to date with the line, for a terminal
+    // `width` columns wide.
+    std::string render(std::size_t width);
+    // Bytes that leave the whole answer on the screen and end its row.
+    std::string finish(std::size_t width, std::string_view line_end);
+    // Bytes that draw the prompt's row and the line anew on an empty row.
+    std::string redraw(std::size_t width);
+
+    [[nodiscard]] const std::string& line() const { return line_; }
+
+private:
+    [[nodiscard]] std::size_t next_boundary(std::size_t at) const;
+    [[nodiscard]] std::size_t previous_boundary(std::size_t at) const;
+    [[nodiscard]] std::size_t characters(std::size_t from, std::size_t to) const;
+    [[nodiscard]] std::size_t byte_of(std::size_t character) const;
+    [[nodiscard]] std::size_t room(std::size_t width) const;
+
+    std::string prompt_row_;
+    bool utf8_;
+    std::string line_;
+    std::size_t cursor_ = 0;  // a byte index at a character boundary
+    std::size_t offset_ = 0;  // the first character in view
+    // What the screen shows: its first character, bytes and cursor column.
+    std::size_t shown_offset_ = 0;
+    std::string shown_;
+    std::size_t shown_cursor_ = 0;
+};
+
+}  // namespace sumwright
