@@ -17,6 +17,15 @@ namespace sumwright {
 
 inline constexpr std::size_t golden_frame_lines = 31;
 
+// The lines of a report file's bytes, each ended by CR LF.
+inline std::vector<std::string> crlf_lines(const std::string& bytes) {
+    std::vector<std::string> lines;
+    for (std::size_t start = 0, end = 0; (end = bytes.find("\r\n", start)) != std::string::npos; start = end + 2) {
+        lines.push_back(bytes.substr(start, end - start));
+    }
+    return lines;
+}
+
 // The body of tests/data/<name>.htm: the lines after the frame's first 31, up
 // to "</body>". The worked examples hold no "&" that the report file escapes,
 // so these are the lines exactly as a generator writes them.
@@ -25,10 +34,7 @@ inline std::vector<std::string> golden_body(const std::string& name) {
     std::ifstream file(path, std::ios::binary);
     const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
     EXPECT_TRUE(bytes.ends_with("\r\n</body>\r\n</html>\r\n")) << path << " is not a whole report file";
-    std::vector<std::string> lines;
-    for (std::size_t start = 0, end = 0; (end = bytes.find("\r\n", start)) != std::string::npos; start = end + 2) {
-        lines.push_back(bytes.substr(start, end - start));
-    }
+    const std::vector<std::string> lines = crlf_lines(bytes);
     if (lines.size() < golden_frame_lines + 2) {
         ADD_FAILURE() << path << " holds only " << lines.size() << " lines";
         return {};
