@@ -1,7 +1,8 @@
 #pragma once
 
 // The expected report files of the worked examples (tests/data), read as the
-// body lines a generator writes into a MemoryLineSink.
+// body lines a generator writes into a MemoryLineSink, and the formulas of a
+// body.
 
 #include <gtest/gtest.h>
 
@@ -40,6 +41,18 @@ inline std::vector<std::string> golden_body(const std::string& name) {
         return {};
     }
     return {lines.begin() + golden_frame_lines, lines.end() - 2};
+}
+
+// The formula lines of a body in order: the line after a step line ending in
+// "<br>", else the line after the empty one that follows it.
+inline std::vector<std::string> formulas_of(const std::vector<std::string>& body) {
+    std::vector<std::string> formulas;
+    for (std::size_t i = 0; i + 2 < body.size(); ++i) {
+        if (body[i].starts_with("step = ")) {
+            formulas.push_back(body[body[i].ends_with("<br>") ? i + 1 : i + 2]);
+        }
+    }
+    return formulas;
 }
 
 }  // namespace sumwright

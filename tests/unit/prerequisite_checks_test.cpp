@@ -72,37 +72,13 @@ std::function<void()> writes(const char* file, std::string bytes) {
     return [file, bytes = std::move(bytes)] { write_file(file, bytes); };
 }
 
-std::vector<std::string> lines_of(const fs::path& path) {
-    std::vector<std::string> lines;
-    std::ifstream in(path, std::ios::binary);
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(line);
-    }
-    return lines;
-}
-
-// Sorts check_01.txt into check_02.txt; writes nothing without check_01.txt.
-void sort_listing() {
-    if (!fs::exists("check_01.txt")) {
-        return;
-    }
-    std::vector<std::string> lines = lines_of("check_01.txt");
-    std::sort(lines.begin(), lines.end());
-    std::ofstream out("check_02.txt", std::ios::binary);
-    for (const std::string& line : lines) {
-        out << line << '\n';
-    }
-}
-
-// The lines of check_01.txt holding ".exe" behind find's empty line and header.
-void find_exe() {
-    std::ofstream out("check_02.txt", std::ios::binary);
-    out << "\r\n---------- CHECK_01.TXT\r\n";
-    for (const std::string& line : lines_of("check_01.txt")) {
-        if (line.find(".exe") != std::string::npos) {
-            out << line << '\n';
+// Writes as sort and find do: only when there is a listing to work on.
+std::function<void()> works_on_listing(const char* file, std::string bytes) {
+    return [file, bytes = std::move(bytes)] {
+        if (fs::exists("check_01.txt")) {
+            write_file(file, bytes);
         }
-    }
+    };
 }
 
 constexpr std::string_view program = "./www.x.exe";
@@ -112,8 +88,10 @@ void make_tools_work(ScriptedShell& shell) {
     const CheckCommands commands = check_commands(program);
     shell.effects[std::string(commands.listing_a.line)] = writes("check_01.txt", "total 8\r\n.\r\n..\r\nwww.x.exe\r\n");
     shell.effects[std::string(commands.listing_b.line)] = writes("check_01.txt", "total 8\r\n.\r\n..\r\nwww.x.exe\r\n");
-    shell.effects[std::string(commands.sort.line)] = sort_listing;
-    shell.effects[std::string(commands.find.line)] = find_exe;
+    shell.effects[std::string(commands.sort.line)] =
+        works_on_listing("check_02.txt", ".\r\n..\r\ntotal 8\r\nwww.x.exe\r\n");
+    shell.effects[std::string(commands.find.line)] =
+        works_on_listing("check_02.txt", "\r\n---------- CHECK_01.TXT\r\nwww.x.exe\r\n");
 }
 
 const std::vector<std::string> passed_lines{

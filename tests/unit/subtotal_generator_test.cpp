@@ -27,18 +27,6 @@ constexpr std::size_t sum_block_lines = 12;
 
 void append(Lines& lines, const Lines& more) { lines.insert(lines.end(), more.begin(), more.end()); }
 
-// The formula lines of a body in order, found as the line after each step line.
-Lines formulas_of(const Lines& body) {
-    Lines formulas;
-    for (std::size_t i = 0; i + 1 < body.size(); ++i) {
-        if (body[i].starts_with("step = ")) {
-            const std::size_t at = body[i].ends_with("<br>") ? i + 1 : i + 2;
-            formulas.push_back(body[at]);
-        }
-    }
-    return formulas;
-}
-
 Lines targets_of(const Lines& body) {
     Lines targets;
     const std::string opening = "Copy formula in cell ";
@@ -66,14 +54,13 @@ TEST_P(SubtotalLevelCount, BodyLengthFollowsTheBlockLayout) {
     const std::int32_t levels = GetParam();
     const Lines body = body_of({"A", levels, "D", 2, "F"});
     const std::size_t per_level = marker_block_lines + label_block_lines + sum_block_lines;
-    const std::size_t expected = echo_lines + 2 + (levels > 0 ? per_level * static_cast<std::size_t>(levels) : 0);
-    EXPECT_EQ(body.size(), expected);
-    EXPECT_EQ(formulas_of(body).size(), levels > 0 ? 3U * static_cast<std::size_t>(levels) : 0U);
+    EXPECT_EQ(body.size(), echo_lines + 2 + per_level * static_cast<std::size_t>(levels));
+    EXPECT_EQ(formulas_of(body).size(), 3U * static_cast<std::size_t>(levels));
     EXPECT_EQ(body[body.size() - 1], "<br>");
     EXPECT_EQ(body[body.size() - 2], "<br>");
 }
 
-INSTANTIATE_TEST_SUITE_P(Counts, SubtotalLevelCount, testing::Values(-5, 0, 1, 2, 5, 26));
+INSTANTIATE_TEST_SUITE_P(Counts, SubtotalLevelCount, testing::Values(1, 2, 5, 26));
 
 TEST(SubtotalBody, NoLevelsWriteOnlyTheEchoAndTheClosingLines) {
     // The echo of worked example 1 but for its level count, and the closing lines.

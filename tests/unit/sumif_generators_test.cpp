@@ -21,17 +21,6 @@ Lines body_of(BodyWriter write, const SumifAnswers& answers, std::string_view se
     return sink.lines();
 }
 
-// The formula lines in order: two lines after each step line.
-Lines formulas_of(const Lines& body) {
-    Lines formulas;
-    for (std::size_t i = 0; i + 2 < body.size(); ++i) {
-        if (body[i].starts_with("step = ")) {
-            formulas.push_back(body[i + 2]);
-        }
-    }
-    return formulas;
-}
-
 // The instruction lines ("Copy formula in ...") in order.
 Lines instructions_of(const Lines& body) {
     Lines lines;
