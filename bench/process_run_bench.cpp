@@ -53,31 +53,21 @@ fs::path program_binary() {
 
 // A directory of its own holding a copy of the program under a site name,
 // as a user would run it; removed at the end.
-class ProgramDirectory {
-public:
-    ProgramDirectory() {
-        path_ = fs::temp_directory_path() / ("sumwright_process_bench_" + std::to_string(::getpid()));
-        fs::create_directories(path_);
-        fs::copy_file(program_binary(), program(), fs::copy_options::overwrite_existing);
-    }
-    ProgramDirectory(const ProgramDirectory&) = delete;
-    ProgramDirectory& operator=(const ProgramDirectory&) = delete;
-    ProgramDirectory(ProgramDirectory&&) = delete;
-    ProgramDirectory& operator=(ProgramDirectory&&) = delete;
-    ~ProgramDirectory() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    [[nodiscard]] const fs::path& path() const { return path_; }
-    [[nodiscard]] fs::path program() const { return path_ / program_name; }
+const fs::path& program_directory() {
+    static const ScratchDirectory directory("sumwright_process_bench_");
+    static const bool copied =
+        fs::copy_file(program_binary(), directory.path() / program_name, fs::copy_options::overwrite_existing);
+    static_cast<void>(copied);
+    return directory.path();
+}
 
-private:
-    fs::path path_;
-};
-
-ProgramDirectory& program_directory() {
-    static ProgramDirectory directory;
-    return directory;
+// In a child process: the program started in its directory as a user would.
+[[noreturn]] void exec_program(const std::string& program) {
+    if (::chdir(program_directory().c_str()) == 0) {
+        char* const arguments[] = {const_cast<char*>("./www.example.com.exe"), nullptr};
+        ::execv(program.c_str(), arguments);
+    }
+    ::_exit(127);
 }
 
 // Starts the program in its directory with `input` on a pipe as standard
@@ -85,8 +75,7 @@ ProgramDirectory& program_directory() {
 // `peak_kib`, the most memory the program held at once (its peak resident
 // set, in KiB).
 int run_program_with(const std::string& input, long* peak_kib = nullptr) {
-    const ProgramDirectory& directory = program_directory();
-    const std::string program = directory.program().string();
+    const std::string program = (program_directory() / program_name).string();
     int input_pipe[2];
     if (::pipe(input_pipe) != 0) {
         return -1;
@@ -99,12 +88,7 @@ int run_program_with(const std::string& input, long* peak_kib = nullptr) {
         ::dup2(null_device, STDERR_FILENO);
         ::close(input_pipe[0]);
         ::close(input_pipe[1]);
-        if (::chdir(directory.path().c_str()) != 0) {
-            ::_exit(127);
-        }
-        char* const arguments[] = {const_cast<char*>("./www.example.com.exe"), nullptr};
-        ::execv(program.c_str(), arguments);
-        ::_exit(127);
+        exec_program(program);
     }
     ::close(input_pipe[0]);
     // The whole dialogue fits in the pipe, so this never waits on the child.
@@ -159,18 +143,12 @@ void BM_WholeRun(benchmark::State& state, const std::string& input) {
     }
     count_children_cpu(state, cpu_before);
 }
-BENCHMARK_CAPTURE(BM_WholeRun, subtotal_N2, typed({"1", "1", "1", "A", "2", "D", "2", "F", "x"}))
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime();
-BENCHMARK_CAPTURE(BM_WholeRun, subtotal_N234, typed({"1", "1", "1", "A", "234", "D", "2", "A", "x"}))
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime();
-BENCHMARK_CAPTURE(BM_WholeRun, sumif_01, typed({"1", "1", "2", "B", "D", "2", "F", "x"}))
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime();
-BENCHMARK_CAPTURE(BM_WholeRun, sumif_02, typed({"1", "1", "3", "B", "D", "2", "F", "x"}))
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime();
+#define WHOLE_RUN(name, ...) \
+    BENCHMARK_CAPTURE(BM_WholeRun, name, typed({__VA_ARGS__}))->Unit(benchmark::kMillisecond)->UseRealTime()
+WHOLE_RUN(subtotal_N2, "1", "1", "1", "A", "2", "D", "2", "F", "x");
+WHOLE_RUN(subtotal_N234, "1", "1", "1", "A", "234", "D", "2", "A", "x");
+WHOLE_RUN(sumif_01, "1", "1", "2", "B", "D", "2", "F", "x");
+WHOLE_RUN(sumif_02, "1", "1", "3", "B", "D", "2", "F", "x");
 
 // The whole run that writes the subtotal report of 1000 levels (10.6 MB),
 // beside a tiny run (the same dialogue, 2 levels) plus a copy of that report
@@ -187,7 +165,7 @@ void BM_WholeRunAgainstCopy(benchmark::State& state) {
     using Clock = std::chrono::steady_clock;
     const std::string large = typed({"1", "1", "1", "A", "1000", "D", "2", "A", "x"});
     const std::string tiny = typed({"1", "1", "1", "A", "2", "D", "2", "A", "x"});
-    const fs::path report = program_directory().path() / "swr_subtotal.htm";
+    const fs::path report = program_directory() / "swr_subtotal.htm";
     // Wall time, and CPU time of this process and its ended children.
     double cpu_total = 0;
     const auto seconds_of = [&cpu_total](auto run) {
@@ -198,8 +176,8 @@ void BM_WholeRunAgainstCopy(benchmark::State& state) {
         cpu_total = cpu_seconds(RUSAGE_SELF) + children_cpu_seconds() - cpu_before;
         return done ? seconds : -1.0;
     };
-    const fs::path source = program_directory().path() / "large_report.htm";
-    const fs::path copy = program_directory().path() / "copy_of_report.htm";
+    const fs::path source = program_directory() / "large_report.htm";
+    const fs::path copy = program_directory() / "copy_of_report.htm";
     double whole = 0;
     double tiny_run = 0;
     double plain_copy = 0;
@@ -241,13 +219,13 @@ void BM_WholeRunAgainstCopy(benchmark::State& state) {
 BENCHMARK(BM_WholeRunAgainstCopy)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 // A run that ends at the terms: start, banner and exit, no checks.
-BENCHMARK_CAPTURE(BM_WholeRun, terms_declined, typed({"2"}))->Unit(benchmark::kMillisecond)->UseRealTime();
+WHOLE_RUN(terms_declined, "2");
 
 // The shell commands of the tool checks, in the order the program runs them,
 // through the same command runner, in the same directory.
 void BM_CheckCommandsAlone(benchmark::State& state) {
     const fs::path before = fs::current_path();
-    fs::current_path(program_directory().path());
+    fs::current_path(program_directory());
     const CheckCommands commands = check_commands(program_name);
     SystemCommandRunner shell;
     const double cpu_before = children_cpu_seconds();
@@ -357,20 +335,14 @@ bool read_until(int master, std::string_view text) {
 // The real program on a pseudo-terminal, left in its terms wait for 2
 // seconds: wait_cpu_ms is the CPU time it used meanwhile.
 void BM_ProgramIdleInKeyWait(benchmark::State& state) {
-    const ProgramDirectory& directory = program_directory();
-    const std::string program = directory.program().string();
+    const std::string program = (program_directory() / program_name).string();
     double cpu_ns = 0;
     for (auto _ : state) {
         state.PauseTiming();
         int master = -1;
         const pid_t child = ::forkpty(&master, nullptr, nullptr, nullptr);
         if (child == 0) {
-            if (::chdir(directory.path().c_str()) != 0) {
-                ::_exit(127);
-            }
-            char* const arguments[] = {const_cast<char*>("./www.example.com.exe"), nullptr};
-            ::execv(program.c_str(), arguments);
-            ::_exit(127);
+            exec_program(program);
         }
         if (child < 0 || !read_until(master, "<2> no and end")) {
             state.SkipWithError("the program did not reach its terms wait");

@@ -1,15 +1,43 @@
 #pragma once
 
-// Copies of a report file, as the measure of what writing its bytes costs.
+// A scratch directory for the benchmarks' files, and copies of a report
+// file, as the measure of what writing its bytes costs.
 
 #include <array>
+#include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <system_error>
 
 #include "report/file_replacement.h"
 
 namespace sumwright {
+
+// A directory of its own under the temporary directory, removed at the end.
+class ScratchDirectory {
+public:
+    explicit ScratchDirectory(std::string_view prefix)
+        : path_(std::filesystem::temp_directory_path() /
+                (std::string(prefix) + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()))) {
+        std::filesystem::create_directories(path_);
+    }
+    ScratchDirectory(const ScratchDirectory&) = delete;
+    ScratchDirectory& operator=(const ScratchDirectory&) = delete;
+    ScratchDirectory(ScratchDirectory&&) = delete;
+    ScratchDirectory& operator=(ScratchDirectory&&) = delete;
+    ~ScratchDirectory() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    [[nodiscard]] const std::filesystem::path& path() const { return path_; }
+    [[nodiscard]] std::string file(std::string_view name) const { return (path_ / name).string(); }
+
+private:
+    std::filesystem::path path_;
+};
 
 // Copies `source` over `target` through `out`, in the C library's buffered
 // streams as the report file writes. False when a read or write fails.

@@ -8,7 +8,6 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <system_error>
 
 #include "generators/subtotal_generator.h"
 #include "generators/sumif_01_generator.h"
@@ -27,30 +26,8 @@ constexpr std::string_view separator = ";";
 constexpr std::string_view web_link = "http://www.example.com";
 constexpr std::string_view link_program_name = "www.example.com.exe";
 
-// A directory of its own for the benchmark's files, removed at the end.
-class ScratchDirectory {
-public:
-    ScratchDirectory() {
-        path_ = fs::temp_directory_path() /
-                ("sumwright_bench_" + std::to_string(fs::file_time_type::clock::now().time_since_epoch().count()));
-        fs::create_directories(path_);
-    }
-    ScratchDirectory(const ScratchDirectory&) = delete;
-    ScratchDirectory& operator=(const ScratchDirectory&) = delete;
-    ScratchDirectory(ScratchDirectory&&) = delete;
-    ScratchDirectory& operator=(ScratchDirectory&&) = delete;
-    ~ScratchDirectory() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    [[nodiscard]] std::string file(std::string_view name) const { return (path_ / name).string(); }
-
-private:
-    fs::path path_;
-};
-
 ScratchDirectory& scratch() {
-    static ScratchDirectory directory;
+    static ScratchDirectory directory("sumwright_bench_");
     return directory;
 }
 
@@ -102,17 +79,12 @@ void BM_SubtotalReport(benchmark::State& state) {
 }
 BENCHMARK(BM_SubtotalReport)->Arg(10)->Arg(234)->Arg(1000)->Unit(benchmark::kMillisecond);
 
-void BM_Sumif01Report(benchmark::State& state) {
-    run_report(state, ReportKind::sumif_01,
-               [](LineSink& report) { write_sumif_01_body(report, sumif_answers, separator); });
+void BM_SumifReport(benchmark::State& state, ReportKind kind,
+                    void (*write_body)(LineSink&, const SumifAnswers&, std::string_view)) {
+    run_report(state, kind, [write_body](LineSink& report) { write_body(report, sumif_answers, separator); });
 }
-BENCHMARK(BM_Sumif01Report)->Unit(benchmark::kMicrosecond);
-
-void BM_Sumif02Report(benchmark::State& state) {
-    run_report(state, ReportKind::sumif_02,
-               [](LineSink& report) { write_sumif_02_body(report, sumif_answers, separator); });
-}
-BENCHMARK(BM_Sumif02Report)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_SumifReport, sumif_01, ReportKind::sumif_01, write_sumif_01_body)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_SumifReport, sumif_02, ReportKind::sumif_02, write_sumif_02_body)->Unit(benchmark::kMicrosecond);
 
 // Counts what a body would write and keeps nothing: the generation alone.
 class CountingSink final : public LineSink {
@@ -165,34 +137,27 @@ std::string source_of_subtotal_size(std::int64_t levels) {
     return path;
 }
 
-void BM_CopyFileOfSubtotalSize(benchmark::State& state) {
+// Copies of a file of that size: `way` 0 is the file system's own copy, 1
+// goes through the C library's buffered streams as the report file writes, 2
+// puts the copy in place as the report is (see report_copy.h); the
+// difference of 2 to 1 is what that costs.
+void BM_CopyOfSubtotalSize(benchmark::State& state) {
     const std::string source = source_of_subtotal_size(state.range(0));
     const std::string target = scratch().file("copy_target.htm");
+    const std::int64_t way = state.range(1);
     for (auto _ : state) {
-        fs::copy_file(source, target, fs::copy_options::overwrite_existing);
-    }
-    state.SetBytesProcessed(static_cast<std::int64_t>(fs::file_size(source)) * state.iterations());
-}
-BENCHMARK(BM_CopyFileOfSubtotalSize)->Arg(10)->Arg(234)->Arg(1000)->Unit(benchmark::kMillisecond);
-
-// The same copy through the C library's buffered streams, as the report
-// file itself writes. With a second argument of 1 the copy is put in place as
-// the report is (see report_copy.h); the difference to 0 is what that costs.
-void BM_ReadWriteCopyOfSubtotalSize(benchmark::State& state) {
-    const std::string source = source_of_subtotal_size(state.range(0));
-    const std::string target = scratch().file("copy_target.htm");
-    const bool durable = state.range(1) != 0;
-    for (auto _ : state) {
-        if (!(durable ? copy_put_in_place(source, target) : copy_through_streams(source, target))) {
+        if (!(way == 0   ? fs::copy_file(source, target, fs::copy_options::overwrite_existing)
+              : way == 1 ? copy_through_streams(source, target)
+                         : copy_put_in_place(source, target))) {
             state.SkipWithError("the copy failed");
             return;
         }
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(fs::file_size(source)) * state.iterations());
 }
-BENCHMARK(BM_ReadWriteCopyOfSubtotalSize)
-    ->ArgsProduct({{10, 234, 1000}, {0, 1}})
-    ->ArgNames({"levels", "durable"})
+BENCHMARK(BM_CopyOfSubtotalSize)
+    ->ArgsProduct({{10, 234, 1000}, {0, 1, 2}})
+    ->ArgNames({"levels", "way"})
     ->UseRealTime()  // the disk's time is spent waiting, not computing
     ->Unit(benchmark::kMillisecond);
 

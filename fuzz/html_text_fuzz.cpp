@@ -14,6 +14,7 @@
 
 #include "fuzz_check.h"
 #include "report/html_text.h"
+#include "text/ascii_text.h"
 
 namespace {
 
@@ -32,9 +33,7 @@ bool browser_decodes(std::string_view after_ampersand) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    std::string line(reinterpret_cast<const char*>(data), size);
-    std::transform(line.begin(), line.end(), line.begin(),
-                   [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; });
+    const std::string line = sumwright::upper_cased(std::string_view(reinterpret_cast<const char*>(data), size));
     const std::string written = sumwright::protect_character_references(line);
 
     // Walk both side by side: every byte of the line comes through, and an

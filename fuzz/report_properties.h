@@ -7,7 +7,6 @@
 #include <stdlib.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -21,6 +20,7 @@
 #include "fuzz_check.h"
 #include "report/report_file.h"
 #include "report/report_frame.h"
+#include "text/ascii_text.h"
 
 namespace sumwright::fuzz {
 
@@ -78,16 +78,15 @@ inline void check_report(const std::string& report, std::size_t body_lines) {
     FUZZ_CHECK(report.ends_with("\r\n</body>\r\n</html>\r\n"), "the report ends with its end");
 }
 
-inline std::string lower_cased(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
-    return text;
-}
-
-inline std::string upper_cased(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; });
-    return text;
+// Answers that differ from `answers` only in the case of the column answers
+// (`columns`, members of the answers) give the same report.
+template <typename Answers, typename ReportOf, typename... Columns>
+void check_case_blind(const Answers& answers, const std::string& report, ReportOf report_of, Columns... columns) {
+    for (void (*change)(std::string&) : {lower_case, upper_case}) {
+        Answers recased = answers;
+        (change(recased.*columns), ...);
+        FUZZ_CHECK(report_of(recased) == report, "answers in another case give the same report");
+    }
 }
 
 }  // namespace sumwright::fuzz

@@ -8,6 +8,7 @@
 
 #include "dialogue/web_link.h"
 #include "fuzz_check.h"
+#include "text/ascii_text.h"
 
 namespace {
 
@@ -26,8 +27,7 @@ bool holds_marker(std::string_view argument0) {
     std::string kept(first == std::string_view::npos
                          ? std::string_view()
                          : argument0.substr(first, argument0.find_last_not_of(' ') - first + 1));
-    std::transform(kept.begin(), kept.end(), kept.begin(),
-                   [](char c) { return is_upper_letter(c) ? static_cast<char>(c - 'A' + 'a') : c; });
+    sumwright::lower_case(kept);
     if (kept.ends_with(".exe")) {
         kept.resize(kept.size() - 4);
     }

@@ -5,48 +5,15 @@
 #include <string>
 #include <vector>
 
+#include "fake_console.h"
 #include "generators/subtotal_generator.h"
 #include "generators/sumif_01_generator.h"
 #include "generators/sumif_02_generator.h"
-#include "memory_line_sink.h"
 
 namespace sumwright {
 namespace {
 
 using Lines = std::vector<std::string>;
-
-// A console fed with typed lines. On an interactive console the typed line
-// is echoed, Enter included, as a terminal does.
-class TypedConsole final : public Console {
-public:
-    TypedConsole(bool interactive, std::deque<std::string> typed)
-        : interactive_(interactive), typed_(std::move(typed)) {}
-
-    void write_text(std::string_view text) override { screen_.write_text(text); }
-    void write_line(std::string_view text) override { screen_.write_line(text); }
-    [[nodiscard]] bool is_interactive() const override { return interactive_; }
-    std::unique_ptr<KeySession> begin_key_session() override { return nullptr; }
-    std::optional<std::string> read_line() override {
-        if (typed_.empty()) {
-            return std::nullopt;
-        }
-        std::string line = std::move(typed_.front());
-        typed_.pop_front();
-        if (interactive_) {
-            screen_.write_line(line);
-        }
-        return line;
-    }
-    void flush() override {}
-    void write_error_line(std::string_view /*text*/) override {}
-
-    [[nodiscard]] const Lines& lines() const { return screen_.lines(); }
-
-private:
-    bool interactive_;
-    std::deque<std::string> typed_;
-    MemoryLineSink screen_;
-};
 
 // The answers as text, in the order they are asked.
 Lines answers_of(const SubtotalAnswers& answers) {
@@ -131,13 +98,13 @@ const QuestionCase question_cases[] = {
 class GeneratorQuestions : public testing::TestWithParam<QuestionCase> {};
 
 TEST_P(GeneratorQuestions, AtATerminalShowPromptsAndAnswers) {
-    TypedConsole console(true, GetParam().typed);
+    FakeConsole console({}, GetParam().typed);
     EXPECT_EQ(GetParam().ask(console), GetParam().answers);
     EXPECT_EQ(console.lines(), GetParam().screen);
 }
 
 TEST_P(GeneratorQuestions, FromAPipeLeaveOneLineEndPerPrompt) {
-    TypedConsole console(false, GetParam().typed);
+    FakeConsole console({}, GetParam().typed, false);
     EXPECT_EQ(GetParam().ask(console), GetParam().answers);
     EXPECT_EQ(console.lines(), without_prompts(GetParam().screen));
 }
@@ -145,7 +112,7 @@ TEST_P(GeneratorQuestions, FromAPipeLeaveOneLineEndPerPrompt) {
 TEST_P(GeneratorQuestions, EndOfInputBeforeTheLastAnswerStops) {
     std::deque<std::string> typed = GetParam().typed;
     typed.pop_back();
-    TypedConsole console(false, typed);
+    FakeConsole console({}, typed, false);
     EXPECT_THROW(GetParam().ask(console), InputEnded);
 }
 

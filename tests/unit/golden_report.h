@@ -1,7 +1,8 @@
 #pragma once
 
 // The expected report files of the worked examples (tests/data), read as the
-// body lines a generator writes into a MemoryLineSink.
+// body lines a generator writes into a MemoryLineSink, and the formulas of a
+// body.
 
 #include <gtest/gtest.h>
 
@@ -17,6 +18,15 @@ namespace sumwright {
 
 inline constexpr std::size_t golden_frame_lines = 31;
 
+// The lines of a report file's bytes, each ended by CR LF.
+inline std::vector<std::string> crlf_lines(const std::string& bytes) {
+    std::vector<std::string> lines;
+    for (std::size_t start = 0, end = 0; (end = bytes.find("\r\n", start)) != std::string::npos; start = end + 2) {
+        lines.push_back(bytes.substr(start, end - start));
+    }
+    return lines;
+}
+
 // The body of tests/data/<name>.htm: the lines after the frame's first 31, up
 // to "</body>". The worked examples hold no "&" that the report file escapes,
 // so these are the lines exactly as a generator writes them.
@@ -25,15 +35,24 @@ inline std::vector<std::string> golden_body(const std::string& name) {
     std::ifstream file(path, std::ios::binary);
     const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
     EXPECT_TRUE(bytes.ends_with("\r\n</body>\r\n</html>\r\n")) << path << " is not a whole report file";
-    std::vector<std::string> lines;
-    for (std::size_t start = 0, end = 0; (end = bytes.find("\r\n", start)) != std::string::npos; start = end + 2) {
-        lines.push_back(bytes.substr(start, end - start));
-    }
+    const std::vector<std::string> lines = crlf_lines(bytes);
     if (lines.size() < golden_frame_lines + 2) {
         ADD_FAILURE() << path << " holds only " << lines.size() << " lines";
         return {};
     }
     return {lines.begin() + golden_frame_lines, lines.end() - 2};
+}
+
+// The formula lines of a body in order: the line after a step line ending in
+// "<br>", else the line after the empty one that follows it.
+inline std::vector<std::string> formulas_of(const std::vector<std::string>& body) {
+    std::vector<std::string> formulas;
+    for (std::size_t i = 0; i + 2 < body.size(); ++i) {
+        if (body[i].starts_with("step = ")) {
+            formulas.push_back(body[body[i].ends_with("<br>") ? i + 1 : i + 2]);
+        }
+    }
+    return formulas;
 }
 
 }  // namespace sumwright

@@ -29,17 +29,14 @@ std::vector<std::string> all_lines(LineInput input) {
     return lines;
 }
 
+// Lines end at line feeds, across reads; a carriage return goes only before
+// a line feed, and a last line without one is kept.
 TEST(LineInput, SplitsAtLineFeedsAcrossReads) {
-    EXPECT_EQ(all_lines(input_of("1\n\nabc def\n")), (std::vector<std::string>{"1", "", "abc def"}));
-    EXPECT_EQ(all_lines(input_of("")), std::vector<std::string>{});
-}
-
-TEST(LineInput, DropsCarriageReturnBeforeLineFeedOnly) {
-    EXPECT_EQ(all_lines(input_of("a\r\nb\rc\n\r\n")), (std::vector<std::string>{"a", "b\rc", ""}));
-}
-
-TEST(LineInput, KeepsALastLineWithoutLineFeed) {
-    EXPECT_EQ(all_lines(input_of("1\n2")), (std::vector<std::string>{"1", "2"}));
+    using Lines = std::vector<std::string>;
+    EXPECT_EQ(all_lines(input_of("1\n\nabc def\n")), (Lines{"1", "", "abc def"}));
+    EXPECT_EQ(all_lines(input_of("")), Lines{});
+    EXPECT_EQ(all_lines(input_of("a\r\nb\rc\n\r\n")), (Lines{"a", "b\rc", ""}));
+    EXPECT_EQ(all_lines(input_of("1\n2")), (Lines{"1", "2"}));
 }
 
 TEST(LineInput, KeepsOnlyTheBeginningOfAnOverlongLine) {

@@ -3,19 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <map>
-#include <memory>
 #include <optional>
 #include <string>
-#include <tuple>
 #include <utility>
 #include <vector>
 
 #include "dialogue/check_commands.h"
+#include "fake_console.h"
 
 namespace sumwright {
 namespace {
@@ -51,58 +49,14 @@ private:
     fs::path scratch_;
 };
 
-class ScriptedConsole final : public Console {
-public:
-    explicit ScriptedConsole(std::deque<std::string> keys) : keys_(std::move(keys)) {}
-
-    void write_text(std::string_view text) override { pending_ += text; }
-    void write_line(std::string_view text) override {
-        lines.push_back(pending_ + std::string(text));
-        pending_.clear();
-    }
-    [[nodiscard]] bool is_interactive() const override { return false; }
-    std::unique_ptr<KeySession> begin_key_session() override { return std::make_unique<Session>(keys_); }
-    std::optional<std::string> read_line() override { return std::nullopt; }
-    void flush() override {}
-    void write_error_line(std::string_view /*text*/) override {}
-
-    std::vector<std::string> lines;
-    [[nodiscard]] std::size_t keys_left() const { return keys_.size(); }
-
-private:
-    class Session final : public KeySession {
-    public:
-        explicit Session(std::deque<std::string>& keys) : keys_(keys) {}
-        KeyPoll poll(std::chrono::milliseconds /*timeout*/) override {
-            if (keys_.empty()) {
-                return {KeyPoll::Kind::input_ended, {}};
-            }
-            KeyPoll key{KeyPoll::Kind::key, keys_.front()};
-            keys_.pop_front();
-            return key;
-        }
-
-    private:
-        std::deque<std::string>& keys_;
-    };
-
-    std::string pending_;
-    std::deque<std::string> keys_;
-};
-
 // Stands in for the shell: each command line writes what the test says, and
 // the runner notes which check files were there before it ran.
 class ScriptedShell final : public CommandRunner {
 public:
-    struct Call {
-        std::string command_line;
-        bool check_01_there;
-        bool check_02_there;
-    };
-
     std::string run(const CheckCommand& command) override {
         const std::string command_line(command.line);
-        calls.push_back({command_line, fs::exists("check_01.txt"), fs::exists("check_02.txt")});
+        calls.push_back(command_line + (fs::exists("check_01.txt") ? " 01" : "") +
+                        (fs::exists("check_02.txt") ? " 02" : ""));
         const auto effect = effects.find(command_line);
         if (effect != effects.end()) {
             effect->second();
@@ -111,44 +65,20 @@ public:
     }
 
     std::map<std::string, std::function<void()>> effects;
-    std::vector<Call> calls;
+    std::vector<std::string> calls;  // each command line with the check files there before it
 };
 
 std::function<void()> writes(const char* file, std::string bytes) {
     return [file, bytes = std::move(bytes)] { write_file(file, bytes); };
 }
 
-std::vector<std::string> lines_of(const fs::path& path) {
-    std::vector<std::string> lines;
-    std::ifstream in(path, std::ios::binary);
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(line);
-    }
-    return lines;
-}
-
-// Sorts check_01.txt into check_02.txt; writes nothing without check_01.txt.
-void sort_listing() {
-    if (!fs::exists("check_01.txt")) {
-        return;
-    }
-    std::vector<std::string> lines = lines_of("check_01.txt");
-    std::sort(lines.begin(), lines.end());
-    std::ofstream out("check_02.txt", std::ios::binary);
-    for (const std::string& line : lines) {
-        out << line << '\n';
-    }
-}
-
-// The lines of check_01.txt holding ".exe" behind find's empty line and header.
-void find_exe() {
-    std::ofstream out("check_02.txt", std::ios::binary);
-    out << "\r\n---------- CHECK_01.TXT\r\n";
-    for (const std::string& line : lines_of("check_01.txt")) {
-        if (line.find(".exe") != std::string::npos) {
-            out << line << '\n';
+// Writes as sort and find do: only when there is a listing to work on.
+std::function<void()> works_on_listing(const char* file, std::string bytes) {
+    return [file, bytes = std::move(bytes)] {
+        if (fs::exists("check_01.txt")) {
+            write_file(file, bytes);
         }
-    }
+    };
 }
 
 constexpr std::string_view program = "./www.x.exe";
@@ -158,8 +88,10 @@ void make_tools_work(ScriptedShell& shell) {
     const CheckCommands commands = check_commands(program);
     shell.effects[std::string(commands.listing_a.line)] = writes("check_01.txt", "total 8\r\n.\r\n..\r\nwww.x.exe\r\n");
     shell.effects[std::string(commands.listing_b.line)] = writes("check_01.txt", "total 8\r\n.\r\n..\r\nwww.x.exe\r\n");
-    shell.effects[std::string(commands.sort.line)] = sort_listing;
-    shell.effects[std::string(commands.find.line)] = find_exe;
+    shell.effects[std::string(commands.sort.line)] =
+        works_on_listing("check_02.txt", ".\r\n..\r\ntotal 8\r\nwww.x.exe\r\n");
+    shell.effects[std::string(commands.find.line)] =
+        works_on_listing("check_02.txt", "\r\n---------- CHECK_01.TXT\r\nwww.x.exe\r\n");
 }
 
 const std::vector<std::string> passed_lines{
@@ -168,7 +100,7 @@ const std::vector<std::string> passed_lines{
 
 struct CountCase {
     const char* name;
-    std::string bytes;
+    std::optional<std::string> bytes;  // no file without
     std::size_t count;
 };
 
@@ -177,12 +109,15 @@ void PrintTo(const CountCase& c, std::ostream* out) { *out << c.name; }
 class CountNonblankLines : public InScratchDirectory, public testing::WithParamInterface<CountCase> {};
 
 TEST_P(CountNonblankLines, CountsLinesWithMoreThanSpaces) {
-    write_file("counted.txt", GetParam().bytes);
+    if (GetParam().bytes) {
+        write_file("counted.txt", *GetParam().bytes);
+    }
     EXPECT_EQ(count_nonblank_lines("counted.txt"), GetParam().count);
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, CountNonblankLines,
-                         testing::Values(CountCase{"Empty", "", 0}, CountCase{"EmptyLines", "\n\n\r\n", 0},
+                         testing::Values(CountCase{"MissingFile", std::nullopt, 0}, CountCase{"Empty", "", 0},
+                                         CountCase{"EmptyLines", "\n\n\r\n", 0},
                                          CountCase{"SpacesOnly", "   \n \r\n  ", 0}, CountCase{"TabCounts", "\t\n", 1},
                                          CountCase{"SpacesAroundText", "  x  \r\n", 1},
                                          CountCase{"NoLastLineEnd", "a\nb", 2},
@@ -205,32 +140,27 @@ TEST(FindCommand, LooksForTheProgramsOwnName) {
     EXPECT_EQ(patterns("www.a\nb"), "-e '.exe'");
 }
 
-TEST_F(InScratchDirectory, MissingFileCountsZero) { EXPECT_EQ(count_nonblank_lines("absent.txt"), 0U); }
-
 TEST_F(InScratchDirectory, ChecksCleanUpOnlyBeforeSortAndFindAndLeaveTheirFiles) {
     write_file("check_01.txt", "old listing\n");
     write_file("check_02.txt", "old\nsorted\n");
     write_file("check_notes.txt", "mine\n");
     ScriptedShell shell;
     make_tools_work(shell);
-    ScriptedConsole console({});
+    FakeConsole console({}, {}, false);
 
     EXPECT_TRUE(run_prerequisite_checks(console, shell, program));
 
-    EXPECT_EQ(console.lines, passed_lines);
+    EXPECT_EQ(console.lines(), passed_lines);
     const CheckCommands commands = check_commands(program);
-    ASSERT_EQ(shell.calls.size(), 5U);
-    const std::vector<std::tuple<std::string_view, bool, bool>> expected{
-        {commands.listing_a.line, true, true},    // nothing removed before the cmd check
-        {commands.listing_a.line, false, false},  // clean-up before sort
-        {commands.sort.line, true, false},       {commands.listing_b.line, false, false},  // clean-up before find
-        {commands.find.line, true, false},
+    // Which check files were there as each command started.
+    const std::vector<std::string> expected{
+        std::string(commands.listing_a.line) + " 01 02",  // nothing removed before the cmd check
+        std::string(commands.listing_a.line),             // clean-up before sort
+        std::string(commands.sort.line) + " 01",
+        std::string(commands.listing_b.line),  // clean-up before find
+        std::string(commands.find.line) + " 01",
     };
-    for (std::size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(shell.calls[i].command_line, std::get<0>(expected[i])) << i;
-        EXPECT_EQ(shell.calls[i].check_01_there, std::get<1>(expected[i])) << i;
-        EXPECT_EQ(shell.calls[i].check_02_there, std::get<2>(expected[i])) << i;
-    }
+    EXPECT_EQ(shell.calls, expected);
     EXPECT_EQ(read_file("check_01.txt"), "total 8\r\n.\r\n..\r\nwww.x.exe\r\n");
     EXPECT_EQ(read_file("check_02.txt"), "\r\n---------- CHECK_01.TXT\r\nwww.x.exe\r\n");
     EXPECT_EQ(read_file("check_notes.txt"), "mine\n");
@@ -248,11 +178,11 @@ TEST_F(InScratchDirectory, ChecksRunAgainWhenTheirOutputIsMissing) {
             }
         };
     }
-    ScriptedConsole console({});
+    FakeConsole console({}, {}, false);
 
     EXPECT_TRUE(run_prerequisite_checks(console, shell, program));
 
-    EXPECT_EQ(console.lines, passed_lines);
+    EXPECT_EQ(console.lines(), passed_lines);
     EXPECT_EQ(shell.calls.size(), 10U);
 }
 
@@ -280,7 +210,7 @@ TEST_P(FailedCheck, NamesTheToolAndEndsOnlyOn9) {
     make_tools_work(shell);
     shell.effects[std::string((check_commands(program).*failure.role).line)] = failure.effect;
     const std::string arrow_up = std::string(1, '\xFF') + 'H';
-    ScriptedConsole console({"x", "1", "2", arrow_up, "9", "left over"});
+    FakeConsole console({"x", "1", "2", arrow_up, "9", "left over"}, {}, false);
 
     EXPECT_FALSE(run_prerequisite_checks(console, shell, program));
 
@@ -289,7 +219,7 @@ TEST_P(FailedCheck, NamesTheToolAndEndsOnlyOn9) {
                                       std::find(passed_lines.begin(), passed_lines.end(), tool) + 1);
     expected.insert(expected.end(), {"Check availability " + tool + ".exe.",
                                      "Most likely it is necessary to updated the system path variable.", "<9> end"});
-    EXPECT_EQ(console.lines, expected);
+    EXPECT_EQ(console.lines(), expected);
     EXPECT_EQ(console.keys_left(), 1U) << "the wait ends on the 9 and on nothing before it";
     EXPECT_EQ(shell.calls.size(), failure.commands_run);
 }

@@ -12,12 +12,12 @@ constexpr std::int32_t int32_max = std::numeric_limits<std::int32_t>::max();
 constexpr std::int32_t int32_min = std::numeric_limits<std::int32_t>::min();
 
 struct TextCase {
-    const char* line;
-    const char* answer;
+    std::string line;
+    std::string answer;
 };
 
 void PrintTo(const TextCase& text_case, std::ostream* out) {
-    *out << testing::PrintToString(std::string(text_case.line));
+    *out << testing::PrintToString(text_case.line.substr(0, 40));
 }
 
 class TextAnswer : public testing::TestWithParam<TextCase> {};
@@ -33,22 +33,18 @@ INSTANTIATE_TEST_SUITE_P(Lines, TextAnswer,
                                          TextCase{"\"a, b\" c,d", "a, b"},  // quotes take commas
                                          TextCase{"  \"x y", "x y"},        // no closing quote
                                          TextCase{"a\"b\",c", "a\"b\""},    // a later quote is ordinary
-                                         TextCase{"a b\tc ,d", "a b\tc "}));
-
-TEST(TextAnswerLimit, KeepsAtMost4096Characters) {
-    const std::string long_line = "   " + std::string(5000, 'x') + ",y";
-    EXPECT_EQ(text_answer(long_line), std::string(text_answer_limit, 'x'));
-    const std::string quoted = "\"" + std::string(5000, 'q') + "\"";
-    EXPECT_EQ(text_answer(quoted).size(), text_answer_limit);
-}
+                                         TextCase{"a b\tc ,d", "a b\tc "},
+                                         // At most 4096 characters, quoted or not.
+                                         TextCase{"   " + std::string(5000, 'x') + ",y", std::string(4096, 'x')},
+                                         TextCase{"\"" + std::string(5000, 'q') + "\"", std::string(4096, 'q')}));
 
 struct NumberCase {
-    const char* line;
+    std::string line;
     std::int32_t value;
 };
 
 void PrintTo(const NumberCase& number_case, std::ostream* out) {
-    *out << testing::PrintToString(std::string(number_case.line).substr(0, 40));
+    *out << testing::PrintToString(number_case.line.substr(0, 40));
 }
 
 class NumberAnswer : public testing::TestWithParam<NumberCase> {};
@@ -88,13 +84,12 @@ INSTANTIATE_TEST_SUITE_P(SaturateAtThe32BitLimits, NumberAnswer,
                                          NumberCase{"&B11111111111111111111111111111111111", int32_max},
                                          NumberCase{"inf", 0}, NumberCase{"nan", 0}, NumberCase{"0x1p4", 0}));
 
-TEST(NumberAnswerLimit, ReadsAtMost67Characters) {
-    // The 68th character would make the number larger.
-    const std::string sixty_seven_zeros_then_one = std::string(67, '0') + "1";
-    EXPECT_EQ(number_answer(sixty_seven_zeros_then_one), 0);
-    EXPECT_EQ(number_answer(std::string(66, '0') + "1"), 1);
-    EXPECT_EQ(number_answer(std::string(66, ' ') + std::string(66, '0') + "7"), 7) << "blanks are skipped first";
-}
+// At most 67 characters are read, after the blanks: a 68th would make the
+// number larger.
+INSTANTIATE_TEST_SUITE_P(ReadAtMost67Characters, NumberAnswer,
+                         testing::Values(NumberCase{std::string(67, '0') + "1", 0},
+                                         NumberCase{std::string(66, '0') + "1", 1},
+                                         NumberCase{std::string(66, ' ') + std::string(66, '0') + "7", 7}));
 
 }  // namespace
 }  // namespace sumwright

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "golden_report.h"
 #include "report/report_frame.h"
 
 namespace sumwright {
@@ -67,26 +68,21 @@ TEST_F(ReportFileTest, WritesCrLfLinesAndProtectsAmpersandsOutsideVerbatimLines)
     EXPECT_EQ(content_of("swr_subtotal.htm"), "=A&amp;GT2\r\n<a href=\"x&GT\">\r\n-3\r\n");
 }
 
-TEST_F(ReportFileTest, KeepsThePreviousReportUntilFinishedAndLeavesNothingWhenAbandoned) {
-    std::ofstream("swr_sumif_01.htm") << "previous";
+TEST_F(ReportFileTest, KeepsThePreviousReportUntilFinishedThenReplacesItCompletely) {
+    std::ofstream("swr_sumif_01.htm") << std::string(10000, 'x');
     {
-        auto report = open_report("swr_sumif_01.htm");
-        report->write_line("new");
-        EXPECT_EQ(content_of("swr_sumif_01.htm"), "previous");
+        auto abandoned = open_report("swr_sumif_01.htm");
+        abandoned->write_line("new");
         EXPECT_EQ(entries().size(), 2U) << "the new report is written beside the old one";
     }
-    EXPECT_EQ(content_of("swr_sumif_01.htm"), "previous");
+    EXPECT_EQ(content_of("swr_sumif_01.htm"), std::string(10000, 'x'));
     EXPECT_EQ(entries(), std::vector<std::string>{"swr_sumif_01.htm"});
-}
-
-TEST_F(ReportFileTest, ReplacesTheReportCompletely) {
-    std::ofstream("swr_sumif_02.htm") << std::string(10000, 'x');
-    auto report = open_report("swr_sumif_02.htm");
+    auto report = open_report("swr_sumif_01.htm");
     report->write_line("short");
     std::string reason;
     ASSERT_TRUE(report->finish(reason)) << reason;
-    EXPECT_EQ(content_of("swr_sumif_02.htm"), "short\r\n");
-    EXPECT_EQ(entries(), std::vector<std::string>{"swr_sumif_02.htm"});
+    EXPECT_EQ(content_of("swr_sumif_01.htm"), "short\r\n");
+    EXPECT_EQ(entries(), std::vector<std::string>{"swr_sumif_01.htm"});
 }
 
 TEST_F(ReportFileTest, GetsTheUsualPermissionsOfANewFile) {
@@ -150,14 +146,9 @@ TEST_F(ReportFileTest, FrameLinesForEveryReport) {
         ASSERT_TRUE(report->finish(reason)) << reason;
 
         const std::string content = content_of(name);
-        std::vector<std::string> lines;
-        std::size_t start = 0;
-        for (std::size_t end = content.find("\r\n"); end != std::string::npos; end = content.find("\r\n", start)) {
-            lines.push_back(content.substr(start, end - start));
-            start = end + 2;
-        }
-        EXPECT_EQ(start, content.size()) << "the last line ends with CR LF too";
-        EXPECT_EQ(content.find('\n'), content.find("\r\n") + 1);
+        const std::vector<std::string> lines = crlf_lines(content);
+        EXPECT_TRUE(content.ends_with("\r\n")) << "the last line ends with CR LF too";
+        EXPECT_EQ(std::count(content.begin(), content.end(), '\n'), 33) << "every line feed follows a CR";
         ASSERT_EQ(lines.size(), 33U);
         EXPECT_EQ(
             std::vector<std::string>(lines.begin(), lines.begin() + 6),
