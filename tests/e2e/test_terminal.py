@@ -60,13 +60,9 @@ def test_an_answer_is_what_is_typed_once_its_prompt_is_shown(terminal, early_key
     """Keys typed ahead walk through the key waits; keys a wait leaves unread
     never become part of the answer that follows it."""
     terminal.send(early_keys)
-    if menu_keys:
-        terminal.expect(TERMS_OPTIONS)
-        terminal.send("1")
-        terminal.expect(WARNING_OPTIONS)
-        terminal.send("1")
-        terminal.expect(MENU_OPTIONS)
-        terminal.send(menu_keys)
+    for wait, key in [(TERMS_OPTIONS, "1"), (WARNING_OPTIONS, "1"), (MENU_OPTIONS, menu_keys)] if menu_keys else []:
+        terminal.expect(wait)
+        terminal.send(key)
     terminal.expect("Column name for creating groups = ? ")
     terminal.send("b\r")
     screen = terminal.expect("Column name with data (sum) = ? ")
