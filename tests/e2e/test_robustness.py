@@ -72,47 +72,55 @@ def long_number(value: int) -> str:
 
 
 LONG_KEY = "x" * MIB  # a key line that offers nothing
+EVERY_BYTE = "".join(chr(b) for b in range(1, 256) if b != 10)  # a line feed ends the line
+QUOTED_EVERY_BYTE = '"' + EVERY_BYTE.replace('"', "") + '"'
+UPPER_EVERY_BYTE = "".join(c.upper() if "a" <= c <= "z" else c for c in QUOTED_EVERY_BYTE[1:-1])
+
+# What the report says before each answer it echoes.
+ECHO = {
+    "1": ["Column name                  for start sort = ", "The number of columns in the group for sort = ",
+          "Column name with data (subtotal)    = ", "Row number (start) with data cell   = ",
+          "Column name with start of free area = "],
+    "2": ["Column name for creating group = ", "Column name with data = ", "Row number start with data cell = ",
+          "Column name start with free area = "],
+    "3": ["Column name for creating group    = ", "Column name      with data        = ",
+          "Row number start with data cell   = ", "Column name start with free area  = "],
+}
+LONG_TEXTS = [long_text("b"), long_text("d"), long_number(3), long_text("f")]
+KEPT_TEXTS = [kept("B"), kept("D"), " 3", kept("F")]
 
 
 @pytest.mark.parametrize(
-    "menu_key, answers, echo_lines, body_lines",
+    "menu_key, noise, answers, echoed, body_lines",
     [
-        pytest.param(
-            "1", [long_text("b"), long_number(2), long_text("d"), long_number(3), long_text("f")],
-            ["Column name                  for start sort = " + kept("B"),
-             "The number of columns in the group for sort =  2",
-             "Column name with data (subtotal)    = " + kept("D"),
-             "Row number (start) with data cell   =  3",
-             "Column name with start of free area = " + kept("F")],
-            15 + 33 * 2 + 2, id="subtotal"),
-        pytest.param(
-            "2", [long_text("b"), long_text("d"), long_number(3), long_text("f")],
-            ["Column name for creating group = " + kept("B"),
-             "Column name with data = " + kept("D"),
-             "Row number start with data cell =  3",
-             "Column name start with free area = " + kept("F")],
-            111, id="sumif_01"),
-        pytest.param(
-            "3", [long_text("b"), long_text("d"), long_number(3), long_text("f")],
-            ["Column name for creating group    = " + kept("B"),
-             "Column name      with data        = " + kept("D"),
-             "Row number start with data cell   =  3",
-             "Column name start with free area  = " + kept("F")],
-            197, id="sumif_02"),
+        pytest.param("1", LONG_KEY, [long_text("b"), long_number(2), long_text("d"), long_number(3), long_text("f")],
+                     [kept("B"), " 2", kept("D"), " 3", kept("F")], 15 + 33 * 2 + 2, id="subtotal-mebibyte"),
+        pytest.param("2", LONG_KEY, LONG_TEXTS, KEPT_TEXTS, 111, id="sumif_01-mebibyte"),
+        pytest.param("3", LONG_KEY, LONG_TEXTS, KEPT_TEXTS, 197, id="sumif_02-mebibyte"),
+        # Every byte value but the line feed; the level count reads as 0.
+        pytest.param("1", EVERY_BYTE, [QUOTED_EVERY_BYTE, EVERY_BYTE, EVERY_BYTE, EVERY_BYTE, EVERY_BYTE[::-1]],
+                     [UPPER_EVERY_BYTE], 15 + 2, id="subtotal-every-byte"),
+        pytest.param("2", EVERY_BYTE, [QUOTED_EVERY_BYTE, EVERY_BYTE, EVERY_BYTE, EVERY_BYTE[::-1]],
+                     [UPPER_EVERY_BYTE], 111, id="sumif_01-every-byte"),
+        pytest.param("3", EVERY_BYTE, [EVERY_BYTE[::-1], QUOTED_EVERY_BYTE, EVERY_BYTE, EVERY_BYTE],
+                     [None, UPPER_EVERY_BYTE], 197, id="sumif_02-every-byte"),
     ],
 )
-def test_a_mebibyte_line_at_every_prompt_counts_only_up_to_the_limit(tmp_path, menu_key, answers, echo_lines,
-                                                                      body_lines):
-    keys = ["1" + LONG_KEY, "1" + LONG_KEY, menu_key + LONG_KEY]
-    run = run_piped(tmp_path, [*keys, *answers, LONG_KEY], timeout=RUN_TIMEOUT)
+def test_mebibyte_lines_and_every_byte_value_keep_the_report_whole(tmp_path, menu_key, noise, answers, echoed,
+                                                                   body_lines):
+    """Each key line carries the noise after its key; answers count only up
+    to the limit and reach the report byte for byte, upper-cased."""
+    run = run_piped(tmp_path, [f"1{noise}", f"1{noise}", menu_key + noise, *answers, noise], timeout=RUN_TIMEOUT)
     assert run.status == 0, run.errors
     no_sanitizer_report(run)
     lines = run.report_lines(REPORTS[menu_key])
-    assert len(lines) == FRAME_LINES + body_lines
-    for echo in echo_lines:
-        assert echo in lines
+    assert len(lines) == FRAME_LINES + body_lines and lines[-2:] == ["</body>", "</html>"]
     report = run.report(REPORTS[menu_key])
-    assert b"Q" not in report, "nothing past the limit reaches the report"
+    assert report.count(b"\n") == report.count(b"\r\n"), "every line feed follows a carriage return"
+    for label, value in zip(ECHO[menu_key], echoed):
+        assert value is None or label + value in lines
+    if noise == LONG_KEY:
+        assert b"Q" not in report, "nothing past the limit reaches the report"
     assert len(run.console) < 16 * 1024, "answers are not echoed from a pipe"
 
 
@@ -176,42 +184,6 @@ def test_answers_that_name_a_column_no_sheet_has_write_no_report(tmp_path, menu_
     assert run.console_lines()[-4:] == ["", "", "<Any key> to continue and end", ""]
     assert run.file(report) == b"previous report"
     assert leftovers(tmp_path) == []
-
-
-# ---------------------------------------------------------- every byte value
-
-EVERY_BYTE = bytes(b for b in range(1, 256) if b != 10)  # a line feed ends the line
-QUOTED_EVERY_BYTE = b'"' + EVERY_BYTE.replace(b'"', b"") + b'"'
-
-
-def upper(data: bytes) -> bytes:
-    return bytes(b - 32 if 97 <= b <= 122 else b for b in data)
-
-
-@pytest.mark.parametrize(
-    "menu_key, answers, echo",
-    [
-        pytest.param("1", [QUOTED_EVERY_BYTE, EVERY_BYTE, EVERY_BYTE, EVERY_BYTE, EVERY_BYTE[::-1]],
-                     b"Column name                  for start sort = " + upper(QUOTED_EVERY_BYTE[1:-1]),
-                     id="subtotal"),
-        pytest.param("2", [QUOTED_EVERY_BYTE, EVERY_BYTE, EVERY_BYTE, EVERY_BYTE[::-1]],
-                     b"Column name for creating group = " + upper(QUOTED_EVERY_BYTE[1:-1]), id="sumif_01"),
-        pytest.param("3", [EVERY_BYTE[::-1], QUOTED_EVERY_BYTE, EVERY_BYTE, EVERY_BYTE],
-                     b"Column name      with data        = " + upper(QUOTED_EVERY_BYTE[1:-1]),
-                     id="sumif_02"),
-    ],
-)
-def test_every_byte_value_in_the_answers_keeps_the_report_whole(tmp_path, menu_key, answers, echo):
-    keyboard = b"".join(line + b"\n" for line in [b"1", b"1", menu_key.encode(), *answers, EVERY_BYTE])
-    run = run_piped(tmp_path, keyboard)
-    assert run.status == 0, run.errors
-    no_sanitizer_report(run)
-    report = run.report(REPORTS[menu_key])
-    assert report.endswith(b"\r\n</body>\r\n</html>\r\n")
-    assert report.count(b"\n") == report.count(b"\r\n"), "every line feed follows a carriage return"
-    body = {"1": 15 + 2, "2": 111, "3": 197}[menu_key]  # the level count reads as 0
-    assert report.count(b"\r\n") == FRAME_LINES + body
-    assert b"\r\n" + echo + b"\r\n" in report, "the answer reaches the report byte for byte, upper-cased"
 
 
 # ----------------------------------------------------------- interruptions
