@@ -63,44 +63,27 @@ def without_checks(console_lines):
 
 
 @pytest.mark.parametrize(
-    "lines, shown",
+    "lines, status, shown, replaced",
     [
-        pytest.param(["2"], BANNER, id="terms refused"),
-        pytest.param(["1", "2"], BANNER + WARNING, id="directory warning refused"),
+        pytest.param(["2"], 0, BANNER, False, id="terms refused"),
+        pytest.param(["1", "2"], 0, BANNER + WARNING, False, id="directory warning refused"),
         # The terms accept "1"; the warning then sees the next line, whose "2" ends it.
-        pytest.param(["3a9", "", "x", "1", "2"], BANNER + WARNING, id="other keys on their own lines"),
-        pytest.param(["3a\x1b[A1", "2"], BANNER + WARNING, id="accepted key behind ignored ones"),
-        pytest.param(["", "   ", "0", "12", "2"], BANNER + WARNING, id="rest of the accepting line dropped"),
+        pytest.param(["3a9", "", "x", "1", "2"], 0, BANNER + WARNING, False, id="other keys on their own lines"),
+        pytest.param(["3a\x1b[A1", "2"], 0, BANNER + WARNING, False, id="accepted key behind ignored ones"),
+        pytest.param(["", "   ", "0", "12", "2"], 0, BANNER + WARNING, False, id="rest of the accepting line dropped"),
+        pytest.param(b"1\n2", 0, BANNER + WARNING, False, id="last line without line end"),
+        pytest.param([], 1, BANNER, False, id="end of input at the terms"),
+        pytest.param(["1"], 1, BANNER + WARNING, False, id="end of input at the directory warning"),
+        pytest.param([*TO_MENU, "9", "0", "x"], 1, BANNER + WARNING + MENU, False,
+                     id="end of input at the menu, shown once whatever is pressed"),
+        pytest.param([*TO_MENU, "2", "B"], 1, None, False, id="end of input at a prompt"),
+        pytest.param([*TO_MENU, "2", "B", "D", "2", "F"], 0, None, True, id="end of input at the final wait"),
     ],
 )
-def test_a_refusal_ends_the_run_and_other_keys_change_nothing(tmp_path, lines, shown):
-    run = run_piped(tmp_path, lines)
-    assert run.status == 0
-    console = run.console_lines()
-    assert (console if shown == BANNER else without_checks(console)) == shown + [""]
-    assert run.errors == ""
-    assert not any(run.has(name) for name in REPORT_NAMES)
-
-
-def test_menu_shows_its_options_once_whatever_is_pressed(tmp_path):
-    run = run_piped(tmp_path, [*TO_MENU, "9", "0", "x"])
-    lines = without_checks(run.console_lines())
-    assert lines[: len(BANNER) + len(WARNING) + len(MENU)] == BANNER + WARNING + MENU
-    assert lines.count("<1> multilevel subtotal") == 1
-
-
-@pytest.mark.parametrize(
-    "lines, status, replaced",
-    [
-        pytest.param([], 1, False, id="at the terms"),
-        pytest.param(["1"], 1, False, id="at the directory warning"),
-        pytest.param(TO_MENU, 1, False, id="at the menu"),
-        pytest.param([*TO_MENU, "2", "B"], 1, False, id="at a prompt"),
-        pytest.param(b"1\n2", 0, False, id="last line without line end"),
-        pytest.param([*TO_MENU, "2", "B", "D", "2", "F"], 0, True, id="at the final wait"),
-    ],
-)
-def test_end_of_input_stops_with_a_message_and_status_1_but_at_the_final_wait(tmp_path, lines, status, replaced):
+def test_how_a_run_ends_and_what_it_leaves(tmp_path, lines, status, shown, replaced):
+    """A refusal ends the run at once; ignored keys change nothing; input
+    that ends before the final wait ends it with a message and status 1, and
+    only a finished run replaces the earlier report."""
     (tmp_path / "swr_sumif_01.htm").write_bytes(b"previous report")
     run = run_piped(tmp_path, lines)
     assert run.status == status
@@ -108,6 +91,10 @@ def test_end_of_input_stops_with_a_message_and_status_1_but_at_the_final_wait(tm
         assert run.errors.count("\n") == 1 and "input ended" in run.errors
     else:
         assert run.errors == ""
+    if shown:
+        console = run.console_lines()
+        assert (console if shown == BANNER else without_checks(console)) == shown + [""]
+    assert [name for name in REPORT_NAMES if run.has(name)] == ["swr_sumif_01.htm"]
     assert (run.file("swr_sumif_01.htm") != b"previous report") == replaced
     assert run.leftovers() == []
     if replaced:
