@@ -8,6 +8,7 @@ the spreadsheet tests that read the reports it leaves.
 
 from __future__ import annotations
 
+import contextlib
 import dataclasses
 import errno
 import fcntl
@@ -22,7 +23,9 @@ import subprocess
 import termios
 import time
 from pathlib import Path
-from typing import Iterable, Sequence
+from typing import Iterable, Iterator, Sequence
+
+import pytest
 
 DEFAULT_PROGRAM_NAME = "www.example.com.exe"
 REPORT_NAMES = ("swr_subtotal.htm", "swr_sumif_01.htm", "swr_sumif_02.htm")
@@ -134,8 +137,26 @@ class Run:
         return self.console.split("\n")
 
     def leftovers(self) -> list[str]:
-        """Files in the directory that look like unfinished reports."""
-        return sorted(p.name for p in self.directory.iterdir() if p.name.endswith(".tmp"))
+        return leftovers(self.directory)
+
+
+def leftovers(directory: Path) -> list[str]:
+    """Files in the directory that look like unfinished reports."""
+    return sorted(p.name for p in directory.iterdir() if p.name.endswith(".tmp"))
+
+
+@contextlib.contextmanager
+def mounted_tmpfs(directory: Path, options: str) -> Iterator[Path]:
+    """A small file system mounted on the directory; skips where none can be."""
+    directory.mkdir(parents=True, exist_ok=True)
+    mounted = subprocess.run(["mount", "-t", "tmpfs", "-o", options, "tmpfs", str(directory)],
+                             capture_output=True, check=False)
+    if mounted.returncode != 0:
+        pytest.skip(f"cannot mount a tmpfs here: {mounted.stderr.decode().strip()}")
+    try:
+        yield directory
+    finally:
+        subprocess.run(["umount", "-l", str(directory)], check=False)
 
 
 def install_program(directory: Path, program_name: str = DEFAULT_PROGRAM_NAME, binary: Path | None = None) -> Path:

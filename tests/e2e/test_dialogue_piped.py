@@ -2,7 +2,7 @@
 
 import pytest
 
-from harness import TO_MENU, run_piped
+from harness import REPORT_NAMES, TO_MENU, run_piped
 
 BANNER = [
     "",
@@ -55,79 +55,47 @@ MENU = [
 ]
 
 
-def checks_lines(console_lines):
-    """The lines the tool checks print, which this file does not examine."""
-    start = console_lines.index("<2> no and end") + 1
-    end = console_lines.index("--------- PROGRAM MUST RUN IN SEPARATE DIRECTORY ---------") - 1
-    return console_lines[start:end]
-
-
 def without_checks(console_lines):
-    checks = checks_lines(console_lines)
+    """The console without the lines the tool checks print, which this file
+    does not examine."""
     start = console_lines.index("<2> no and end") + 1
-    return console_lines[:start] + console_lines[start + len(checks):]
-
-
-def test_terms_refused_ends_at_once(tmp_path):
-    run = run_piped(tmp_path, ["2"])
-    assert run.status == 0
-    assert run.console_lines() == BANNER + [""]
-    assert run.errors == ""
-
-
-def test_warning_refused_ends_after_banner_and_warning(tmp_path):
-    run = run_piped(tmp_path, ["1", "2"])
-    assert run.status == 0
-    assert without_checks(run.console_lines()) == BANNER + WARNING + [""]
-    assert not any(run.has(name) for name in ("swr_subtotal.htm", "swr_sumif_01.htm", "swr_sumif_02.htm"))
+    return console_lines[:start] + console_lines[console_lines.index(WARNING[1]) - 1:]
 
 
 @pytest.mark.parametrize(
-    "lines",
+    "lines, status, shown, replaced",
     [
-        pytest.param(["3a9", "", "x", "1"], id="other keys on their own lines"),
-        pytest.param(["3a\x1b[A1"], id="accepted key behind ignored ones"),
-        pytest.param(["", "   ", "0", "12"], id="rest of the accepting line dropped"),
+        pytest.param(["2"], 0, BANNER, False, id="terms refused"),
+        pytest.param(["1", "2"], 0, BANNER + WARNING, False, id="directory warning refused"),
+        # The terms accept "1"; the warning then sees the next line, whose "2" ends it.
+        pytest.param(["3a9", "", "x", "1", "2"], 0, BANNER + WARNING, False, id="other keys on their own lines"),
+        pytest.param(["3a\x1b[A1", "2"], 0, BANNER + WARNING, False, id="accepted key behind ignored ones"),
+        pytest.param(["", "   ", "0", "12", "2"], 0, BANNER + WARNING, False, id="rest of the accepting line dropped"),
+        pytest.param(b"1\n2", 0, BANNER + WARNING, False, id="last line without line end"),
+        pytest.param([], 1, BANNER, False, id="end of input at the terms"),
+        pytest.param(["1"], 1, BANNER + WARNING, False, id="end of input at the directory warning"),
+        pytest.param([*TO_MENU, "9", "0", "x"], 1, BANNER + WARNING + MENU, False,
+                     id="end of input at the menu, shown once whatever is pressed"),
+        pytest.param([*TO_MENU, "2", "B"], 1, None, False, id="end of input at a prompt"),
+        pytest.param([*TO_MENU, "2", "B", "D", "2", "F"], 0, None, True, id="end of input at the final wait"),
     ],
 )
-def test_ignored_keys_change_nothing(tmp_path, lines):
-    # The terms accept "1"; the warning then sees the next line, whose "2" ends it.
-    run = run_piped(tmp_path, lines + ["2"])
-    assert run.status == 0
-    assert without_checks(run.console_lines()) == BANNER + WARNING + [""]
-
-
-def test_menu_shows_its_options_once_whatever_is_pressed(tmp_path):
-    run = run_piped(tmp_path, [*TO_MENU, "9", "0", "x"])
-    lines = without_checks(run.console_lines())
-    assert lines[: len(BANNER) + len(WARNING) + len(MENU)] == BANNER + WARNING + MENU
-    assert lines.count("<1> multilevel subtotal") == 1
-
-
-@pytest.mark.parametrize(
-    "lines, where",
-    [
-        pytest.param([], "terms", id="at the terms"),
-        pytest.param(["1"], "warning", id="at the directory warning"),
-        pytest.param(TO_MENU, "menu", id="at the menu"),
-        pytest.param([*TO_MENU, "2", "B"], "prompt", id="at a prompt"),
-    ],
-)
-def test_end_of_input_stops_with_a_message_and_status_1(tmp_path, lines, where):
+def test_how_a_run_ends_and_what_it_leaves(tmp_path, lines, status, shown, replaced):
+    """A refusal ends the run at once; ignored keys change nothing; input
+    that ends before the final wait ends it with a message and status 1, and
+    only a finished run replaces the earlier report."""
+    (tmp_path / "swr_sumif_01.htm").write_bytes(b"previous report")
     run = run_piped(tmp_path, lines)
-    assert run.status == 1, where
-    assert run.errors.count("\n") == 1 and "input ended" in run.errors
-
-
-def test_last_line_without_line_end_still_counts(tmp_path):
-    run = run_piped(tmp_path, b"1\n2")
-    assert run.status == 0
-    assert run.errors == ""
-
-
-def test_end_of_input_at_the_final_wait_ends_normally(tmp_path):
-    run = run_piped(tmp_path, [*TO_MENU, "2", "B", "D", "2", "F"])
-    assert run.status == 0
-    assert run.errors == ""
-    assert run.console_lines()[-2:] == ["<Any key> to continue and end", ""]
-    assert run.has("swr_sumif_01.htm")
+    assert run.status == status
+    if status:
+        assert run.errors.count("\n") == 1 and "input ended" in run.errors
+    else:
+        assert run.errors == ""
+    if shown:
+        console = run.console_lines()
+        assert (console if shown == BANNER else without_checks(console)) == shown + [""]
+    assert [name for name in REPORT_NAMES if run.has(name)] == ["swr_sumif_01.htm"]
+    assert (run.file("swr_sumif_01.htm") != b"previous report") == replaced
+    assert run.leftovers() == []
+    if replaced:
+        assert run.console_lines()[-2:] == ["<Any key> to continue and end", ""]

@@ -1,17 +1,19 @@
 """The three generators through the real program with piped answers: the
-console from the section title to the closing notice, and whole report files
-byte for byte."""
+console from the web link to the closing notice, and whole report files byte
+for byte, which replace only their own earlier report."""
 
 from pathlib import Path
 
 import pytest
 
-from harness import dialogue, run_piped
+from harness import REPORT_NAMES, dialogue, run_piped
 
 # The expected report files, shared with the unit tests.
 DATA = Path(__file__).resolve().parent.parent / "data"
 
 ANY_KEY = "<Any key> to continue and end"
+# The console from the program's path on, which gives the web link.
+PREAMBLE = ["sumwright_01_012.cpp", "", "./www.example.com.exe", "http://www.example.com", "www.example.com.exe"]
 
 # Menu key and typed answers of each worked example; its report is
 # tests/data/<example>.htm, for the program www.example.com.exe.
@@ -27,10 +29,10 @@ EXAMPLES = {
 CLOSING_30 = ["", "-" * 30]
 CLOSING_31 = ["", "-" * 31]
 
-# Console of worked example 1 from the report opening to the closing notice.
+# Console of each worked example 1 after the preamble, to the closing notice.
 # Piped input shows neither prompt nor answer, so each prompt line is empty.
 CONSOLE = {
-    "subtotal": [
+    "subtotal_example_1": [
         "",
         "----- selecting cells for multilevel sum -----",
         "Output file = swr_subtotal.htm",
@@ -51,7 +53,7 @@ CONSOLE = {
         "Output file = swr_subtotal.htm",
         "",
     ],
-    "sumif_01": [
+    "sumif_01_example_1": [
         "",
         "----- selecting cells for sumif()_01 -----",
         "Output file = swr_sumif_01.htm",
@@ -68,7 +70,7 @@ CONSOLE = {
         "Output files = swr_sumif_01.htm",
         "",
     ],
-    "sumif_02": [
+    "sumif_02_example_1": [
         "",
         "----- selecting cells for sumif()_02 -----",
         "Output files = swr_sumif_02.htm",
@@ -91,33 +93,26 @@ CONSOLE = {
 }
 
 
-def console_from_section_title(run, title):
-    """The console from the empty line before the section title on; the lines
-    of the tool checks before it are not looked at."""
-    lines = run.console_lines()
-    return lines[lines.index(title) - 1:]
-
-
-@pytest.mark.parametrize("generator", ["subtotal", "sumif_01", "sumif_02"])
-def test_console_of_worked_example_1(tmp_path, generator):
-    menu_key, answers = EXAMPLES[f"{generator}_example_1"]
-    run = run_piped(tmp_path, dialogue(menu_key, answers))
-    assert run.status == 0, run.errors
-    expected = CONSOLE[generator]
-    seen = console_from_section_title(run, expected[1])
-    assert seen[:len(expected)] == expected
-    assert seen[len(expected)] == ANY_KEY
-
-
 @pytest.mark.parametrize("example", EXAMPLES)
-def test_whole_report_file(tmp_path, example):
+def test_whole_report_file_replaces_only_its_own_and_is_announced(tmp_path, example):
     menu_key, answers = EXAMPLES[example]
+    report = "swr_" + example.split("_example_")[0] + ".htm"
+    others = {name: b"keep me\r\n" for name in REPORT_NAMES if name != report}
+    for name, content in {**others, report: b"old report " * 10000}.items():
+        (tmp_path / name).write_bytes(content)
     run = run_piped(tmp_path, dialogue(menu_key, answers))
     assert run.status == 0, run.errors
-    report = "swr_" + example.split("_example_")[0] + ".htm"
+    lines = run.console_lines()
+    shown = lines[lines.index(PREAMBLE[0], 2):]
+    assert shown[:len(PREAMBLE)] == PREAMBLE
+    if example in CONSOLE:
+        assert shown[len(PREAMBLE):] == [*CONSOLE[example], ANY_KEY, ""]
     expected = (DATA / f"{example}.htm").read_bytes()
     actual = run.report(report)
     if actual != expected:
         # Line by line first, for a readable difference.
         assert run.report_lines(report) == expected.decode("latin-1")[:-2].split("\r\n")
     assert actual == expected
+    for name, content in others.items():
+        assert run.file(name) == content
+    assert run.leftovers() == []

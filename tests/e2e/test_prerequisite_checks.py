@@ -82,24 +82,32 @@ def test_all_pass_beside_the_program_and_leave_listing_and_find_output(tmp_path,
 
 
 @pytest.mark.parametrize(
-    "other_file, outcome",
+    "tools, other_file, outcome",
     [
-        pytest.param(None, failed("find"), id="nothing but the user's files"),
-        pytest.param("report.txt", failed("find"), id="no exe anywhere"),
-        pytest.param("SETUP.EXE", PASSED, id="upper-case EXE"),
-        pytest.param("tool.exe.bak", PASSED, id="exe inside a name"),
+        pytest.param(None, None, failed("find"), id="nothing but the user's files"),
+        pytest.param(None, "report.txt", failed("find"), id="no exe anywhere"),
+        pytest.param(None, "SETUP.EXE", PASSED, id="upper-case EXE"),
+        pytest.param(None, "tool.exe.bak", PASSED, id="exe inside a name"),
+        pytest.param(("ls", "grep"), "SETUP.EXE", failed("sort"), id="sort missing"),
+        pytest.param(("sort", "grep"), "SETUP.EXE", failed("cmd"), id="ls missing"),
+        pytest.param(("ls", "sort"), "SETUP.EXE", failed("find"), id="grep missing"),
+        pytest.param((), "SETUP.EXE", failed("cmd"), id="no tools at all"),
+        pytest.param("", "SETUP.EXE", failed("cmd"), id="empty PATH"),
     ],
 )
-def test_find_needs_a_listing_line_with_exe(tmp_path, other_file, outcome):
+def test_each_check_needs_its_tool_and_find_a_listing_line_with_exe(tmp_path, tools, other_file, outcome):
     work, program = tmp_path / "work", tmp_path / "program"
-    seed(work)
+    seed(work)  # stale check files with many lines must not help
     if other_file:
         (work / other_file).write_bytes(b"")
+    path = {} if tools is None else {"PATH": "" if tools == "" else tool_folder(tmp_path / "bin", tools)}
     # After the checks "9" ends the failure wait; the directory warning ignores
     # it and ends on "2".
-    run = run_piped(work, ["1", "x3", "", "9", "2"], program_dir=program)
+    run = run_piped(work, ["1", "x3", "", "9", "2"], program_dir=program, env=path)
     assert run.status == 0
     assert checks_section(run) == outcome
+    if outcome == failed("sort"):
+        assert run.file("check_02.txt") == b"", "the old check_02.txt is gone and sort wrote nothing"
     assert_user_files_intact(work)
 
 
@@ -111,28 +119,6 @@ def test_failure_wait_ends_only_on_9(tmp_path):
     assert run.console.count("<9> end") == 1
     # Input ran out with the wait still open: no other key ended the program.
     assert run.status == 1 and "input ended" in run.errors
-
-
-@pytest.mark.parametrize(
-    "tools, failing",
-    [
-        pytest.param(("ls", "grep"), "sort", id="sort missing"),
-        pytest.param(("sort", "grep"), "cmd", id="ls missing"),
-        pytest.param(("ls", "sort"), "find", id="grep missing"),
-        pytest.param((), "cmd", id="no tools at all"),
-        pytest.param(None, "cmd", id="empty PATH"),
-    ],
-)
-def test_a_tool_missing_from_path_fails_its_check(tmp_path, tools, failing):
-    work = tmp_path / "work"
-    seed(work)  # stale check files with many lines must not help
-    path = "" if tools is None else tool_folder(tmp_path / "bin", tools)
-    run = run_piped(work, ["1", "9"], env={"PATH": path})
-    assert run.status == 0
-    assert checks_section(run) == failed(failing)
-    if failing == "sort":
-        assert run.file("check_02.txt") == b"", "the old check_02.txt is gone and sort wrote nothing"
-    assert_user_files_intact(work)
 
 
 # ------------------------------------------------------------ hostile folders

@@ -26,31 +26,26 @@ def terminal(tmp_path):
         yield session
 
 
-def test_keys_act_without_enter_and_are_not_echoed(terminal):
-    terminal.expect(TERMS_OPTIONS)
-    for key in ["3", "a", "9", UP_ARROW, F5, "\xc3\xa9", "\r"]:
-        terminal.send(key)
-    before = terminal.settle()
-    assert before.endswith(TERMS_OPTIONS), "ignored keys print nothing"
-    terminal.send("1")
-    terminal.expect(WARNING_OPTIONS)
-    terminal.send("2")
-    assert terminal.wait() == 0
-    assert terminal.text().count("<1> yes and continue") == 2
-    assert terminal.text().count("<2> no and end") == 1
-
-
-def test_menu_ignores_everything_but_its_three_keys(terminal):
-    terminal.expect(TERMS_OPTIONS)
-    terminal.send("1")
-    terminal.expect(WARNING_OPTIONS)
-    terminal.send("1")
-    terminal.expect(MENU_OPTIONS)
-    for key in ["0", "4", "9", "x", UP_ARROW, F10, F11, "\x1b", "\r"]:
-        terminal.send(key)
-    assert terminal.settle().endswith(MENU_OPTIONS)
+@pytest.mark.parametrize(
+    "way, options, ignored, key, shown_next",
+    [
+        pytest.param("", TERMS_OPTIONS, ["3", "a", "9", UP_ARROW, F5, "\xc3\xa9", "\r"], "1", WARNING_OPTIONS,
+                     id="terms"),
+        pytest.param("11", MENU_OPTIONS, ["0", "4", "9", "x", UP_ARROW, F10, F11, "\x1b", "\r"], "2",
+                     "Column name for creating groups = ? ", id="menu"),
+    ],
+)
+def test_a_key_wait_acts_on_its_keys_without_enter_and_ignores_others_without_echo(terminal, way, options,
+                                                                                     ignored, key, shown_next):
+    terminal.send(way)
+    terminal.expect(options)
+    for other in ignored:
+        terminal.send(other)
+    assert terminal.settle().endswith(options), "ignored keys print nothing"
     assert terminal.process.poll() is None
-    assert terminal.text().count("<1> multilevel subtotal") == 1
+    terminal.send(key)
+    terminal.expect(shown_next)
+    assert terminal.text().count(options) == 1
 
 
 @pytest.mark.parametrize(
@@ -65,13 +60,9 @@ def test_an_answer_is_what_is_typed_once_its_prompt_is_shown(terminal, early_key
     """Keys typed ahead walk through the key waits; keys a wait leaves unread
     never become part of the answer that follows it."""
     terminal.send(early_keys)
-    if menu_keys:
-        terminal.expect(TERMS_OPTIONS)
-        terminal.send("1")
-        terminal.expect(WARNING_OPTIONS)
-        terminal.send("1")
-        terminal.expect(MENU_OPTIONS)
-        terminal.send(menu_keys)
+    for wait, key in [(TERMS_OPTIONS, "1"), (WARNING_OPTIONS, "1"), (MENU_OPTIONS, menu_keys)] if menu_keys else []:
+        terminal.expect(wait)
+        terminal.send(key)
     terminal.expect("Column name for creating groups = ? ")
     terminal.send("b\r")
     screen = terminal.expect("Column name with data (sum) = ? ")
