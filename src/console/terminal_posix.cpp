@@ -12,6 +12,7 @@
 #include "console/line_editor.h"
 #include "console/terminal.h"
 #include "process/interruption.h"
+#include "text/ascii_text.h"
 
 namespace sumwright::terminal {
 namespace {
@@ -126,9 +127,7 @@ bool utf8_locale() {
             const char* value = std::getenv(name);
             if (value != nullptr && *value != '\0') {
                 std::string text(value);
-                for (char& c : text) {
-                    c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-                }
+                lower_case(text);
                 return text.find("utf-8") != std::string::npos || text.find("utf8") != std::string::npos;
             }
         }
