@@ -26,6 +26,9 @@ std::string last_error_text() {
     return text;
 }
 
+// What a user sets on a report and expects to find on its replacement.
+constexpr DWORD kept_attributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
 }  // namespace
 
 std::optional<NewFile> create_beside(const std::string& target, std::string& reason) {
@@ -72,6 +75,15 @@ int write_to_disk(std::FILE* stream) {
 }
 
 bool replace(const std::string& from, const std::string& target, std::string& reason) {
+    // The new report takes the attributes that the user set on the one it
+    // replaces. A read-only report stays as it is: the move refuses it, as
+    // Windows's own commands refuse to overwrite one.
+    const DWORD replaced = GetFileAttributesA(target.c_str());
+    if (replaced != INVALID_FILE_ATTRIBUTES &&
+        (replaced & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0 &&
+        (replaced & kept_attributes) != 0) {
+        SetFileAttributesA(from.c_str(), (replaced & kept_attributes) | FILE_ATTRIBUTE_ARCHIVE);
+    }
     if (MoveFileExA(from.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) == 0) {
         reason = last_error_text();
         return false;

@@ -172,6 +172,10 @@ PAST_XFD = "lies past the sheet's last column XFD (16384)\n"
         ("1", ["a", "2", "d", "2", "xfc"], "column XFE " + PAST_XFD),
         ("2", ["b", "d", "2", "xew"], "column XFE " + PAST_XFD),
         ("3", ["b", "xfz", "2", "f"], "column XFZ " + PAST_XFD),
+        # Formulas hold these as typed: they refer to column XFE.
+        ("1", ["XFE\t", "1", "d", "2", "f"], "column XFE " + PAST_XFD),
+        ("2", ["XFE1", "d", "2", "f"], "column XFE " + PAST_XFD),
+        ("3", ["b", "xfe.", "2", "f"], "column XFE " + PAST_XFD),
     ],
 )
 def test_answers_that_name_a_column_no_sheet_has_write_no_report(tmp_path, menu_key, answers, reason):

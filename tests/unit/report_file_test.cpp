@@ -85,15 +85,28 @@ TEST_F(ReportFileTest, KeepsThePreviousReportUntilFinishedThenReplacesItComplete
     EXPECT_EQ(entries(), std::vector<std::string>{"swr_sumif_01.htm"});
 }
 
-TEST_F(ReportFileTest, GetsTheUsualPermissionsOfANewFile) {
-    const mode_t previous_mask = ::umask(022);
-    auto report = open_report("swr_subtotal.htm");
-    std::string reason;
-    ASSERT_TRUE(report->finish(reason)) << reason;
-    ::umask(previous_mask);
-    struct stat status {};
-    ASSERT_EQ(::stat("swr_subtotal.htm", &status), 0);
-    EXPECT_EQ(status.st_mode & 0777U, 0644U);
+TEST_F(ReportFileTest, KeepsThePermissionsOfTheReportItReplacesElseGetsTheUsualOnes) {
+    struct Case {
+        mode_t replaced;  // 0: no earlier report
+        mode_t mask;
+        mode_t expected;
+    };
+    for (const auto& [replaced, mask, expected] : {Case{0, 022, 0644}, Case{0, 077, 0600}, Case{0600, 022, 0600},
+                                                   Case{0755, 077, 0755}, Case{0444, 022, 0444}}) {
+        if (replaced != 0) {
+            std::ofstream("swr_subtotal.htm") << "earlier";
+            fs::permissions("swr_subtotal.htm", static_cast<fs::perms>(replaced));
+        }
+        const mode_t previous_mask = ::umask(mask);
+        auto report = open_report("swr_subtotal.htm");
+        std::string reason;
+        ASSERT_TRUE(report->finish(reason)) << reason;
+        ::umask(previous_mask);
+        struct stat status {};
+        ASSERT_EQ(::stat("swr_subtotal.htm", &status), 0);
+        EXPECT_EQ(status.st_mode & 0777U, expected) << std::oct << replaced << " " << mask;
+        fs::remove("swr_subtotal.htm");
+    }
 }
 
 TEST_F(ReportFileTest, ReplacesASymbolicLinkInsteadOfWritingThroughIt) {
