@@ -54,14 +54,14 @@ def no_sanitizer_report(run: Run) -> None:
 # ---------------------------------------------------------------- long lines
 
 def long_text(letter: str) -> str:
-    """A 1 MiB answer whose first 4096 characters are the letter and a digit
-    (letters alone would name a column past XFD), and the rest a character
+    """A 1 MiB answer whose first 4096 characters are the letter and digits
+    (more letters would name a column past XFD), and the rest a character
     that must never reach the report."""
     return kept(letter) + "q" * (MIB - TEXT_LIMIT)
 
 
 def kept(letter: str) -> str:
-    return letter * (TEXT_LIMIT - 1) + "1"
+    return letter + "1" * (TEXT_LIMIT - 1)
 
 
 def long_number(value: int) -> str:
