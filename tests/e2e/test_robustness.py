@@ -172,8 +172,7 @@ PAST_XFD = "lies past the sheet's last column XFD (16384)\n"
         ("1", ["a", "2", "d", "2", "xfc"], "column XFE " + PAST_XFD),
         ("2", ["b", "d", "2", "xew"], "column XFE " + PAST_XFD),
         ("3", ["b", "xfz", "2", "f"], "column XFZ " + PAST_XFD),
-        # Formulas hold these as typed: they refer to column XFE.
-        ("1", ["XFE\t", "1", "d", "2", "f"], "column XFE " + PAST_XFD),
+        ("1", ["XFE\t", "1", "d", "2", "f"], "column XFE " + PAST_XFD),  # formulas hold these three as typed
         ("2", ["XFE1", "d", "2", "f"], "column XFE " + PAST_XFD),
         ("3", ["b", "xfe.", "2", "f"], "column XFE " + PAST_XFD),
     ],

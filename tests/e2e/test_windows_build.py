@@ -217,13 +217,6 @@ def assert_same_console(windows_lines: list[str], linux_lines: list[str], progra
     assert [line.replace(windows_path, f"./{program_name}") for line in windows_lines] == linux_lines
 
 
-def attributes(wine_env, directory: Path, name: str, *change: str) -> str:
-    """Windows's `attrib` on a file: its line of attribute letters."""
-    shown = subprocess.run([*WINE, "cmd", "/c", "attrib", *change, name], cwd=directory,
-                           env={**os.environ, **wine_env}, capture_output=True, check=True)
-    return shown.stdout.decode("latin-1")
-
-
 def put_old_reports(directory: Path) -> None:
     directory.mkdir(parents=True)
     for name in REPORT_NAMES:
@@ -250,9 +243,11 @@ def test_whole_dialogue_in_a_console_matches_the_linux_build(windows_build, wine
         # cannot replace an existing file on Windows); the others stay.
         put_old_reports(directory)
 
-    # Made read-only and hidden, it gives way all the same and hands both on.
-    for change in ("+r", "+h"):  # Wine's attrib takes one at a time
-        attributes(wine_env, windows_dir, report, change)
+    def attrib(*arguments: str) -> str:  # a file's attribute letters; Wine's attrib takes one change at a time
+        return subprocess.run([*WINE, "cmd", "/c", "attrib", *arguments], cwd=windows_dir, capture_output=True,
+                              env={**os.environ, **wine_env}, check=True).stdout.decode("latin-1")[:12]
+    for change in ("+r", "+h"):  # read-only and hidden, it gives way all the same and hands both on
+        attrib(change, report)
 
     windows = run_in_console(windows_build, wine_env, windows_dir,
                              console_dialogue(menu_key, answers, unwanted=True), program_name=program_name)
@@ -260,7 +255,7 @@ def test_whole_dialogue_in_a_console_matches_the_linux_build(windows_build, wine
 
     assert windows.status == 0, windows.console
     assert windows.report(report) == (linux_dir / report).read_bytes()
-    assert sorted(attributes(wine_env, windows_dir, report)[:12].replace(" ", "")) == ["A", "H", "R"]
+    assert sorted(attrib(report).replace(" ", "")) == ["A", "H", "R"]
     for name in REPORT_NAMES:
         if name != report:
             assert windows.file(name) == b"old " + name.encode() + b"\r\n"

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -85,17 +86,12 @@ TEST_F(ReportFileTest, KeepsThePreviousReportUntilFinishedThenReplacesItComplete
     EXPECT_EQ(entries(), std::vector<std::string>{"swr_sumif_01.htm"});
 }
 
-TEST_F(ReportFileTest, KeepsThePermissionsOfTheReportItReplacesElseGetsTheUsualOnes) {
-    struct Case {
-        mode_t replaced;  // 0: no earlier report
-        mode_t mask;
-        mode_t expected;
-    };
-    for (const auto& [replaced, mask, expected] : {Case{0, 022, 0644}, Case{0, 077, 0600}, Case{0600, 022, 0600},
-                                                   Case{0755, 077, 0755}, Case{0444, 022, 0444}}) {
-        if (replaced != 0) {
-            std::ofstream("swr_subtotal.htm") << "earlier";
-            fs::permissions("swr_subtotal.htm", static_cast<fs::perms>(replaced));
+TEST_F(ReportFileTest, GetsTheUsualPermissionsWhenNewElseThoseOfTheReportItReplaces) {
+    // The umask, the mode given to the report written before (0: none), the mode of the new report.
+    for (const auto& [mask, earlier, mode] :
+         {std::array<mode_t, 3>{022, 0, 0644}, {022, 0600, 0600}, {077, 0755, 0755}}) {
+        if (earlier != 0) {
+            ::chmod("swr_subtotal.htm", earlier);
         }
         const mode_t previous_mask = ::umask(mask);
         auto report = open_report("swr_subtotal.htm");
@@ -104,8 +100,7 @@ TEST_F(ReportFileTest, KeepsThePermissionsOfTheReportItReplacesElseGetsTheUsualO
         ::umask(previous_mask);
         struct stat status {};
         ASSERT_EQ(::stat("swr_subtotal.htm", &status), 0);
-        EXPECT_EQ(status.st_mode & 0777U, expected) << std::oct << replaced << " " << mask;
-        fs::remove("swr_subtotal.htm");
+        EXPECT_EQ(status.st_mode & 0777U, mode);
     }
 }
 
