@@ -1,5 +1,6 @@
 #include "dialogue/program_flow.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -117,71 +118,65 @@ std::optional<WebLink> run_branch_preamble(Console& console, std::string_view pr
     return link;
 }
 
-// What each kind of report asks and writes (its texts are those of
-// report_texts(kind)): the questions asked, the answers checked, and the
-// body written. Nothing, or why no report can be written with the answers.
-std::optional<std::string> ask_and_write_body(Console& console, ReportKind kind, LineSink& report) {
+// The answers to one kind of report's questions (its texts are those of
+// report_texts(kind)), ready to be written as the report's body, or why no
+// report can be written with them.
+struct AskedReport {
+    std::optional<std::string> problem;
+    std::function<void(LineSink&)> write_body;
+};
+
+AskedReport ask_questions(Console& console, ReportKind kind) {
     switch (kind) {
         case ReportKind::subtotal: {
-            const SubtotalAnswers answers = ask_subtotal_questions(console);
-            if (auto problem = subtotal_sheet_problem(answers)) {
-                return problem;
-            }
-            write_subtotal_body(report, answers, formula_separator);
-            return std::nullopt;
+            SubtotalAnswers answers = ask_subtotal_questions(console);
+            return {subtotal_sheet_problem(answers), [answers = std::move(answers)](LineSink& report) {
+                        write_subtotal_body(report, answers, formula_separator);
+                    }};
         }
         case ReportKind::sumif_01: {
-            const SumifAnswers answers = ask_sumif_01_questions(console);
-            if (auto problem = sumif_01_sheet_problem(answers)) {
-                return problem;
-            }
-            write_sumif_01_body(report, answers, formula_separator);
-            return std::nullopt;
+            SumifAnswers answers = ask_sumif_01_questions(console);
+            return {sumif_01_sheet_problem(answers), [answers = std::move(answers)](LineSink& report) {
+                        write_sumif_01_body(report, answers, formula_separator);
+                    }};
         }
         case ReportKind::sumif_02:
             break;
     }
-    const SumifAnswers answers = ask_sumif_02_questions(console);
-    if (auto problem = sumif_02_sheet_problem(answers)) {
-        return problem;
-    }
-    write_sumif_02_body(report, answers, formula_separator);
-    return std::nullopt;
-}
-
-// Why the report file could not be had, as one line for standard error.
-std::string report_error(std::string_view file_name, std::string_view reason) {
-    return "Error: report file " + std::string(file_name) + " " + std::string(reason);
+    SumifAnswers answers = ask_sumif_02_questions(console);
+    return {sumif_02_sheet_problem(answers), [answers = std::move(answers)](LineSink& report) {
+                write_sumif_02_body(report, answers, formula_separator);
+            }};
 }
 
 // The report is not written: the reason goes to standard error, between
 // empty lines on the console.
 void report_failure(Console& console, std::string_view file_name, std::string_view reason) {
     console.write_line("");
-    console.write_error_line(report_error(file_name, reason));
+    console.write_error_line("Error: report file " + std::string(file_name) + " " + std::string(reason));
     console.write_line("");
 }
 
-// The generator inside its report frame. False when the report could not be
-// written (the console has said why).
+// The generator inside its report frame. The report file is created only
+// once the last answer is in, so that no wait leaves an unfinished one
+// behind. False when the report could not be written (the console has said
+// why).
 bool write_report(Console& console, ReportKind kind, const WebLink& link) {
     const ReportTexts& texts = report_texts(kind);
-    write_section_title(console, kind);
+    write_report_opening(console, kind);
+    const AskedReport asked = ask_questions(console, kind);
+    if (asked.problem) {
+        report_failure(console, texts.file_name, "not written: " + *asked.problem);
+        return false;
+    }
     std::string reason;
-    std::unique_ptr<ReportFile> report = ReportFile::open(std::string(texts.file_name), reason);
+    const std::unique_ptr<ReportFile> report = ReportFile::open(std::string(texts.file_name), reason);
     if (!report) {
-        console.write_error_line(report_error(texts.file_name, "cannot be created: " + reason));
-        console.write_line("");
+        report_failure(console, texts.file_name, "cannot be created: " + reason);
         return false;
     }
-    write_opening_line(console, kind);
-    // Only the new file beside the report holds the head until the report is
-    // finished: answers that give no report leave the old one as it was.
     write_report_head(*report, kind, link.web_link, link.link_program_name);
-    if (const auto problem = ask_and_write_body(console, kind, *report)) {
-        report_failure(console, texts.file_name, "not written: " + *problem);
-        return false;
-    }
+    asked.write_body(*report);
     write_report_end(*report);
     if (!report->finish(reason)) {
         report_failure(console, texts.file_name, "could not be written: " + reason);

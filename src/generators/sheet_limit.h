@@ -25,7 +25,9 @@ struct ColumnRun {
 
 // Why no report can name these columns: the first column past XFD (in the
 // sheet's order), named beside XFD; nothing when none lies past it. Columns
-// below A are not looked at.
+// below A are not looked at. A typed column counts both as converted and as
+// a formula holding it as typed refers to it, by the letters it begins with
+// ("XFE1" is XFE there).
 std::optional<std::string> column_past_sheet_problem(std::span<const ColumnRun> runs);
 
 // Why a subtotal of `level_count` levels cannot be written, naming the count

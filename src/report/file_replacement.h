@@ -12,9 +12,10 @@ struct NewFile {
     std::string path;
 };
 
-// Creates the file with the permissions a newly created file normally gets
-// (never those of a private temporary file) under a name no other file has.
-// On failure: nothing, and the system's reason.
+// Creates the file under a name no other file has, with the permissions of
+// the file it will replace, else those a newly created file normally gets
+// (never those of a private temporary file). On failure: nothing, and the
+// system's reason.
 std::optional<NewFile> create_beside(const std::string& target, std::string& reason);
 
 // Makes the system write what the stream has handed it (already flushed) to
@@ -22,7 +23,8 @@ std::optional<NewFile> create_beside(const std::string& target, std::string& rea
 int write_to_disk(std::FILE* stream);
 
 // Puts `from` in place of `target` in one step; a `target` that is a symbolic
-// link is itself replaced, never written through. Once this returns, the
+// link is itself replaced, never written through. On Windows the result
+// keeps the attributes that the user set on `target`, read-only included. Once this returns, the
 // replacement itself survives a power loss where the system allows it.
 bool replace(const std::string& from, const std::string& target, std::string& reason);
 

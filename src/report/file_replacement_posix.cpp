@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -7,19 +8,34 @@
 #include "report/file_replacement.h"
 
 namespace sumwright::file_replacement {
+namespace {
+
+constexpr mode_t permission_bits = 0777;
+
+}  // namespace
 
 std::optional<NewFile> create_beside(const std::string& target, std::string& reason) {
+    // The permission bits of the file it replaces; 0666 less the umask, as
+    // for any file the user's programs create, when there is none (a
+    // symbolic link's own bits mean nothing).
+    struct stat replaced {};
+    const bool keeps_bits = ::lstat(target.c_str(), &replaced) == 0 && S_ISREG(replaced.st_mode);
+    const mode_t mode = keeps_bits ? replaced.st_mode & permission_bits : 0666;
     constexpr int attempts = 100;
     for (int attempt = 0; attempt < attempts; ++attempt) {
         std::string path = target + "." + std::to_string(::getpid()) + "-" + std::to_string(attempt) + ".tmp";
-        // 0666 less the umask, as for any file the user's programs create.
-        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         if (fd < 0) {
             if (errno == EEXIST) {
                 continue;
             }
             reason = reason_of(errno);
             return std::nullopt;
+        }
+        // The umask only narrows the bits, so the file is never more open
+        // than the one it replaces, even where they cannot be set exactly.
+        if (keeps_bits) {
+            ::fchmod(fd, mode);
         }
         std::FILE* stream = ::fdopen(fd, "wb");
         if (stream == nullptr) {

@@ -26,6 +26,10 @@ std::string last_error_text() {
     return text;
 }
 
+// What a user sets on a report and expects to find on its replacement.
+constexpr DWORD kept_attributes =
+    FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
 }  // namespace
 
 std::optional<NewFile> create_beside(const std::string& target, std::string& reason) {
@@ -72,9 +76,32 @@ int write_to_disk(std::FILE* stream) {
 }
 
 bool replace(const std::string& from, const std::string& target, std::string& reason) {
+    // The new report takes the attributes that the user set on the one it
+    // replaces. A read-only one is replaced as where only the folder's
+    // permissions decide, and the new report is read-only again; the move
+    // itself would refuse it.
+    const DWORD replaced = GetFileAttributesA(target.c_str());
+    const DWORD kept = replaced != INVALID_FILE_ATTRIBUTES &&
+                               (replaced & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0
+                           ? replaced & kept_attributes
+                           : 0;
+    const bool read_only = (kept & FILE_ATTRIBUTE_READONLY) != 0;
+    // Read-only only once in place: an unfinished file must stay removable.
+    if ((kept & ~FILE_ATTRIBUTE_READONLY) != 0) {
+        SetFileAttributesA(from.c_str(), (kept & ~FILE_ATTRIBUTE_READONLY) | FILE_ATTRIBUTE_ARCHIVE);
+    }
+    if (read_only) {
+        SetFileAttributesA(target.c_str(), replaced & ~FILE_ATTRIBUTE_READONLY);
+    }
     if (MoveFileExA(from.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) == 0) {
         reason = last_error_text();
+        if (read_only) {
+            SetFileAttributesA(target.c_str(), replaced);
+        }
         return false;
+    }
+    if (read_only) {
+        SetFileAttributesA(target.c_str(), kept | FILE_ATTRIBUTE_ARCHIVE);
     }
     return true;
 }

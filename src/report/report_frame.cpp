@@ -89,13 +89,11 @@ const ReportTexts& report_texts(ReportKind kind) {
     return sumif_02_texts;
 }
 
-void write_section_title(LineSink& console, ReportKind kind) {
+void write_report_opening(LineSink& console, ReportKind kind) {
+    const ReportTexts& texts = report_texts(kind);
     console.write_line("");
-    console.write_line(report_texts(kind).section_title);
-}
-
-void write_opening_line(LineSink& console, ReportKind kind) {
-    console.write_line(report_texts(kind).opening_line);
+    console.write_line(texts.section_title);
+    console.write_line(texts.opening_line);
     console.write_line("");
 }
 

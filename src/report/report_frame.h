@@ -26,10 +26,9 @@ const ReportTexts& report_texts(ReportKind kind);
 // The address of the maker's information page, named in every report.
 inline constexpr std::string_view information_page = "https://www.sumwright.example.com/info.htm";
 
-// Console, before the report file is opened: an empty line and the section
-// title; after it is opened: the opening line and an empty line.
-void write_section_title(LineSink& console, ReportKind kind);
-void write_opening_line(LineSink& console, ReportKind kind);
+// Console, before the questions: an empty line, the section title, the
+// opening line naming the report file and an empty line.
+void write_report_opening(LineSink& console, ReportKind kind);
 
 // Report lines 1 to 31: head, advertising block and product block. The two
 // link lines are placed verbatim.

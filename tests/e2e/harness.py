@@ -289,6 +289,7 @@ class Terminal:
             self.send(key)
         for count, answer in enumerate(answers, start=1):
             self.expect(PROMPT_END, count=count)
+            assert leftovers(self.directory) == [], "no unfinished report while an answer is awaited"
             self.type_keys(answer + "{Enter}")
         self.expect(FINAL_WAIT)
         self.type_keys("{Up}")  # an extended key ends it too, and is read whole
@@ -355,6 +356,8 @@ class Terminal:
         if self.process.poll() is None:
             self.process.kill()
             self.process.wait()
+        with contextlib.suppress(ProcessLookupError):  # what it started and left (after a SIGKILL)
+            os.killpg(self.process.pid, signal.SIGKILL)
         os.close(self.master)
         os.close(self._slave)
 

@@ -54,14 +54,14 @@ def no_sanitizer_report(run: Run) -> None:
 # ---------------------------------------------------------------- long lines
 
 def long_text(letter: str) -> str:
-    """A 1 MiB answer whose first 4096 characters are the letter and a digit
-    (letters alone would name a column past XFD), and the rest a character
+    """A 1 MiB answer whose first 4096 characters are the letter and digits
+    (more letters would name a column past XFD), and the rest a character
     that must never reach the report."""
     return kept(letter) + "q" * (MIB - TEXT_LIMIT)
 
 
 def kept(letter: str) -> str:
-    return letter * (TEXT_LIMIT - 1) + "1"
+    return letter + "1" * (TEXT_LIMIT - 1)
 
 
 def long_number(value: int) -> str:
@@ -172,6 +172,9 @@ PAST_XFD = "lies past the sheet's last column XFD (16384)\n"
         ("1", ["a", "2", "d", "2", "xfc"], "column XFE " + PAST_XFD),
         ("2", ["b", "d", "2", "xew"], "column XFE " + PAST_XFD),
         ("3", ["b", "xfz", "2", "f"], "column XFZ " + PAST_XFD),
+        ("1", ["XFE\t", "1", "d", "2", "f"], "column XFE " + PAST_XFD),  # formulas hold these three as typed
+        ("2", ["XFE1", "d", "2", "f"], "column XFE " + PAST_XFD),
+        ("3", ["b", "xfe.", "2", "f"], "column XFE " + PAST_XFD),
     ],
 )
 def test_answers_that_name_a_column_no_sheet_has_write_no_report(tmp_path, menu_key, answers, reason):

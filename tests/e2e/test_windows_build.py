@@ -243,12 +243,19 @@ def test_whole_dialogue_in_a_console_matches_the_linux_build(windows_build, wine
         # cannot replace an existing file on Windows); the others stay.
         put_old_reports(directory)
 
+    def attrib(*arguments: str) -> str:  # a file's attribute letters; Wine's attrib takes one change at a time
+        return subprocess.run([*WINE, "cmd", "/c", "attrib", *arguments], cwd=windows_dir, capture_output=True,
+                              env={**os.environ, **wine_env}, check=True).stdout.decode("latin-1")[:12]
+    for change in ("+r", "+h"):  # read-only and hidden, it gives way all the same and hands both on
+        attrib(change, report)
+
     windows = run_in_console(windows_build, wine_env, windows_dir,
                              console_dialogue(menu_key, answers, unwanted=True), program_name=program_name)
     linux_screen = linux_terminal_run(linux_dir, menu_key, answers, program_name)
 
     assert windows.status == 0, windows.console
     assert windows.report(report) == (linux_dir / report).read_bytes()
+    assert sorted(attrib(report).replace(" ", "")) == ["A", "H", "R"]
     for name in REPORT_NAMES:
         if name != report:
             assert windows.file(name) == b"old " + name.encode() + b"\r\n"

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -85,15 +86,22 @@ TEST_F(ReportFileTest, KeepsThePreviousReportUntilFinishedThenReplacesItComplete
     EXPECT_EQ(entries(), std::vector<std::string>{"swr_sumif_01.htm"});
 }
 
-TEST_F(ReportFileTest, GetsTheUsualPermissionsOfANewFile) {
-    const mode_t previous_mask = ::umask(022);
-    auto report = open_report("swr_subtotal.htm");
-    std::string reason;
-    ASSERT_TRUE(report->finish(reason)) << reason;
-    ::umask(previous_mask);
-    struct stat status {};
-    ASSERT_EQ(::stat("swr_subtotal.htm", &status), 0);
-    EXPECT_EQ(status.st_mode & 0777U, 0644U);
+TEST_F(ReportFileTest, GetsTheUsualPermissionsWhenNewElseThoseOfTheReportItReplaces) {
+    // The umask, the mode given to the report written before (0: none), the mode of the new report.
+    for (const auto& [mask, earlier, mode] :
+         {std::array<mode_t, 3>{022, 0, 0644}, {022, 0600, 0600}, {077, 0755, 0755}}) {
+        if (earlier != 0) {
+            ::chmod("swr_subtotal.htm", earlier);
+        }
+        const mode_t previous_mask = ::umask(mask);
+        auto report = open_report("swr_subtotal.htm");
+        std::string reason;
+        ASSERT_TRUE(report->finish(reason)) << reason;
+        ::umask(previous_mask);
+        struct stat status {};
+        ASSERT_EQ(::stat("swr_subtotal.htm", &status), 0);
+        EXPECT_EQ(status.st_mode & 0777U, mode);
+    }
 }
 
 TEST_F(ReportFileTest, ReplacesASymbolicLinkInsteadOfWritingThroughIt) {

@@ -48,6 +48,10 @@ INSTANTIATE_TEST_SUITE_P(
         SheetCase{"xfc", 2, "B", "C", std::nullopt}, SheetCase{"xfd", 2, "B", "C", past("XFE")},
         SheetCase{"A", 1, " xfz ", "C", past("XFZ")}, SheetCase{"ZZZZZZZZ", 1, "B", "C", past("ZZZZZZZZ")},
         SheetCase{"1", 5000, "@", "-", std::nullopt},  // columns below A are not looked at
+        // A formula holding a typed column refers to the letters it begins with.
+        SheetCase{"XFE1", 0, "B", "C", past("XFE")}, SheetCase{"A", -2, "xfe.", "C", past("XFE")},
+        SheetCase{"XFE\t", 1, "B", "C", past("XFE")}, SheetCase{"A", 0, "B", " $xfz9", past("XFZ")},
+        SheetCase{"XFD9", 0, "$xfd.", "1XFE", std::nullopt},
         // More levels than any sheet takes, wherever the free area starts.
         SheetCase{"A", 5462, "B", "1",
                   "5462 columns in the group need 16386 free columns, but a sheet has at most 16384 "
