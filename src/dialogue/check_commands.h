@@ -18,7 +18,7 @@ struct CheckCommand {
 };
 
 // The command lines of the tool checks, in this platform's command language.
-// Their exit status is never used. On POSIX the program opens each output
+// Their exit status decides nothing. On POSIX the program opens each output
 // file itself and hands it to the command as its standard output; the
 // Windows lines redirect their output themselves.
 struct CheckCommands {

@@ -97,14 +97,16 @@ bool tool_output_made(CommandRunner& shell, const CheckCommand& listing, const C
 
 // Whether a name in the current folder holds one of the texts find looks
 // for, in any case. A folder that cannot be read is taken to hold one.
-bool folder_holds_a_program(const std::vector<std::string>& find_texts) {
+bool folder_holds_a_program(std::vector<std::string> find_texts) {
+    for (std::string& text : find_texts) {
+        lower_case(text);
+    }
     std::error_code error;
     for (std::filesystem::directory_iterator entry(".", error), end; !error && entry != end; entry.increment(error)) {
         const std::u8string utf8 = entry->path().filename().u8string();
         std::string name(utf8.begin(), utf8.end());
         lower_case(name);
-        for (std::string text : find_texts) {
-            lower_case(text);
+        for (const std::string& text : find_texts) {
             if (name.find(text) != std::string::npos) {
                 return true;
             }
