@@ -193,35 +193,37 @@ PREFIXES = {
 
 @pytest.mark.parametrize("kind, name, outcome",
                          [pytest.param(*row, id=f"{row[0]} {row[1]}") for row in HOSTILE_FOLDERS])
-def test_a_check_file_is_never_written_through_and_a_failure_names_its_cause(tmp_path, kind, name, outcome):
+def test_a_check_file_is_never_written_through_and_a_failure_names_its_cause(tmp_path, request, kind, name,
+                                                                            outcome):
     work, outside = tmp_path / "work", tmp_path / "outside" / "bashrc"
     work.mkdir()
     outside.parent.mkdir()
     outside.write_bytes(OUTSIDE)
-    with contextlib.ExitStack() as stack:
-        if kind == "full disk":
-            stack.enter_context(mounted_tmpfs(work, f"size={binary_path().stat().st_size + 2**20}"))
-        install_program(work)
-        try:
-            plant(kind, work / name, outside)
-        except PermissionError as error:
-            pytest.skip(f"cannot make a {kind} here: {error}")
-        # The program is started by a path relative to its folder, which nobody can reach.
-        prefix = next((prefix for key, prefix in PREFIXES.items() if key in kind), [])
-        if prefix and shutil.which(prefix[0]) is None:
-            pytest.skip(f"{prefix[0]} is not installed")
-        # "9" ends a failure wait; the directory warning ignores it and ends on "2".
-        run = run_piped(work, ["1", "9", "2"], install=False, command_prefix=prefix, timeout=20)
-        assert run.status == 0
-        assert checks_section(run) == outcome
-        if kind != "dangling symlink":
-            assert hashlib.sha256(outside.read_bytes()).digest() == hashlib.sha256(OUTSIDE).digest()
-            assert outside.stat().st_nlink == 1, "the link's name is gone, its target left"
-        assert outside.exists() == (kind != "dangling symlink"), "nothing made outside"
-        if outcome == PASSED:
-            assert not (work / name).is_symlink() and (work / name).stat().st_nlink == 1, "a file of the folder's own"
-        elif "nobody" not in kind:
-            assert (work / name).exists(), "what is in the way is left alone"
+    if kind == "full disk":
+        mounts = contextlib.ExitStack()
+        request.addfinalizer(mounts.close)
+        mounts.enter_context(mounted_tmpfs(work, f"size={binary_path().stat().st_size + 2**20}"))
+    install_program(work)
+    try:
+        plant(kind, work / name, outside)
+    except PermissionError as error:
+        pytest.skip(f"cannot make a {kind} here: {error}")
+    # The program is started by a path relative to its folder, which nobody can reach.
+    prefix = next((prefix for key, prefix in PREFIXES.items() if key in kind), [])
+    if prefix and shutil.which(prefix[0]) is None:
+        pytest.skip(f"{prefix[0]} is not installed")
+    # "9" ends a failure wait; the directory warning ignores it and ends on "2".
+    run = run_piped(work, ["1", "9", "2"], install=False, command_prefix=prefix, timeout=20)
+    assert run.status == 0
+    assert checks_section(run) == outcome
+    if kind != "dangling symlink":
+        assert hashlib.sha256(outside.read_bytes()).digest() == hashlib.sha256(OUTSIDE).digest()
+        assert outside.stat().st_nlink == 1, "the link's name is gone, its target left"
+    assert outside.exists() == (kind != "dangling symlink"), "nothing made outside"
+    if outcome == PASSED:
+        assert not (work / name).is_symlink() and (work / name).stat().st_nlink == 1, "a file of the folder's own"
+    elif "nobody" not in kind:
+        assert (work / name).exists(), "what is in the way is left alone"
 
 
 # ------------------------------------------------------------ the commands
