@@ -1,10 +1,9 @@
 #include "dialogue/check_commands.h"
 
+#include <utility>
+
 namespace sumwright {
 namespace {
-
-constexpr std::string_view check_01 = "check_01.txt";
-constexpr std::string_view check_02 = "check_02.txt";
 
 // The text as one word of a POSIX shell line, taken literally: in single
 // quotes, each single quote as '\''.
@@ -16,14 +15,22 @@ std::string shell_quoted(std::string_view text) {
     return quoted + "'";
 }
 
-// grep's patterns: ".exe", and the program's file name unless it is empty
-// or holds a line feed (grep would take its pieces, an empty one matching
-// every line, for patterns of their own).
-std::string find_patterns(std::string_view program_path) {
-    std::string patterns = "-e '.exe'";
+// What find looks for: ".exe", and the program's file name unless it is
+// empty or holds a line feed (grep would take its pieces, an empty one
+// matching every line, for patterns of their own).
+std::vector<std::string> find_texts(std::string_view program_path) {
+    std::vector<std::string> texts{".exe"};
     const std::string_view file_name = program_path.substr(program_path.find_last_of('/') + 1);
     if (!file_name.empty() && file_name.find('\n') == std::string_view::npos) {
-        patterns += " -e " + shell_quoted(file_name);
+        texts.emplace_back(file_name);
+    }
+    return texts;
+}
+
+std::string grep_patterns(const std::vector<std::string>& texts) {
+    std::string patterns;
+    for (const std::string& text : texts) {
+        patterns += (patterns.empty() ? "-e " : " -e ") + shell_quoted(text);
     }
     return patterns;
 }
@@ -33,13 +40,14 @@ std::string find_patterns(std::string_view program_path) {
 // The find line writes the empty line and the header that the Windows find
 // writes before its matches, so the same thresholds hold on both platforms.
 CheckCommands check_commands(std::string_view program_path) {
+    std::vector<std::string> texts = find_texts(program_path);
+    std::string patterns = grep_patterns(texts);
     return {
         .listing_a = {"ls -la", check_01},
         .listing_b = {"ls -la", check_01},
         .sort = {"sort check_01.txt", check_02},
-        .find = {"{ echo; echo '---------- CHECK_01.TXT'; grep -a -i -F " + find_patterns(program_path) +
-                     " check_01.txt; }",
-                 check_02},
+        .find = {"{ echo; echo '---------- CHECK_01.TXT'; grep -a -i -F " + patterns + " check_01.txt; }", check_02},
+        .find_texts = std::move(texts),
     };
 }
 

@@ -1,12 +1,6 @@
 #include "dialogue/check_commands.h"
 
 namespace sumwright {
-namespace {
-
-constexpr std::string_view check_01 = "check_01.txt";
-constexpr std::string_view check_02 = "check_02.txt";
-
-}  // namespace
 
 // The spacing differs on purpose between the two listings and around the
 // find redirection; the lines are issued exactly as they stand. A program
@@ -17,6 +11,7 @@ CheckCommands check_commands(std::string_view /*program_path*/) {
         .listing_b = {"cmd /c dir > check_01.txt", check_01},
         .sort = {"cmd /c sort check_01.txt /o check_02.txt", check_02},
         .find = {"cmd /c find /i \".exe\" check_01.txt >  check_02.txt", check_02},
+        .find_texts = {".exe"},
     };
 }
 

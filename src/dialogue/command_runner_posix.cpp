@@ -55,6 +55,23 @@ std::string open_output(const std::string& name, int& fd) {
     return {};
 }
 
+// Why a command that failed left its check file empty: the reason the system
+// gives when a byte cannot be written there either (a full disk, a used-up
+// quota), else how the command ended. Nothing when it succeeded or wrote.
+std::string empty_output_cause(int status, int fd) {
+    struct stat written {};
+    if ((WIFEXITED(status) && WEXITSTATUS(status) == 0) || ::fstat(fd, &written) != 0 || written.st_size > 0) {
+        return {};
+    }
+    if (::pwrite(fd, "\n", 1, 0) != 1 || ::ftruncate(fd, 0) != 0) {
+        return failed_cause(std::strerror(errno));
+    }
+    if (WIFSIGNALED(status)) {
+        return failed_cause(strsignal(WTERMSIG(status)));
+    }
+    return status_cause(WEXITSTATUS(status));
+}
+
 }  // namespace
 
 // `sh -c`, as `system` runs it, but this process keeps its own handlers
@@ -86,14 +103,21 @@ std::string SystemCommandRunner::run(const CheckCommand& command) {
     char option[] = "-c";
     char* arguments[] = {shell, option, line.data(), nullptr};
     pid_t child = 0;
-    if (posix_spawn(&child, "/bin/sh", &actions, &attributes, arguments, environ) == 0) {
+    std::string cause;
+    if (const int error = posix_spawn(&child, "/bin/sh", &actions, &attributes, arguments, environ); error != 0) {
+        cause = not_started_cause(std::strerror(error));
+    } else {
         int status = 0;
-        while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+        int waited = 0;
+        while ((waited = ::waitpid(child, &status, 0)) < 0 && errno == EINTR) {
+        }
+        if (waited == child) {
+            cause = empty_output_cause(status, output.get());
         }
     }
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
-    return {};
+    return cause;
 }
 
 }  // namespace sumwright

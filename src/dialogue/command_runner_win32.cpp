@@ -1,8 +1,12 @@
 #include <windows.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 #include "dialogue/command_runner.h"
 
@@ -22,6 +26,20 @@ std::string system_text(DWORD error) {
     return text;
 }
 
+// Why a command that failed left its check file empty: a full disk, else
+// the status the command ended with. Nothing when it succeeded or wrote.
+std::string empty_output_cause(int status, const std::string& output) {
+    std::error_code error;
+    if (status == 0 || (std::filesystem::file_size(output, error) > 0 && !error)) {
+        return {};
+    }
+    ULARGE_INTEGER available{};
+    if (GetDiskFreeSpaceExA(nullptr, &available, nullptr, nullptr) != 0 && available.QuadPart == 0) {
+        return failed_cause(system_text(ERROR_DISK_FULL));
+    }
+    return status_cause(status);
+}
+
 }  // namespace
 
 // The line redirects its output itself. Whether the check file can be made
@@ -37,8 +55,12 @@ std::string SystemCommandRunner::run(const CheckCommand& command) {
     CloseHandle(file);
     // What the command prints must not come before what was printed already.
     std::fflush(nullptr);
-    static_cast<void>(std::system(std::string(command.line).c_str()));
-    return {};
+    errno = 0;
+    const int status = std::system(command.line.c_str());
+    if (status == -1 && errno != 0) {
+        return not_started_cause(std::strerror(errno));
+    }
+    return empty_output_cause(status, output);
 }
 
 }  // namespace sumwright

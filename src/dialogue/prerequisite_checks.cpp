@@ -1,18 +1,19 @@
 #include "dialogue/prerequisite_checks.h"
 
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <string_view>
+#include <system_error>
+#include <vector>
 
 #include "console/key_wait.h"
 #include "dialogue/check_commands.h"
 #include "dialogue/file_removal.h"
+#include "text/ascii_text.h"
 
 namespace sumwright {
 namespace {
-
-constexpr std::string_view check_01 = "check_01.txt";
-constexpr std::string_view check_02 = "check_02.txt";
 
 // A check whose output is missing runs its commands again before it fails:
 // on a busy machine starting a process can fail for a moment (Wine's cmd then
@@ -94,6 +95,26 @@ bool tool_output_made(CommandRunner& shell, const CheckCommand& listing, const C
     return false;
 }
 
+// Whether a name in the current folder holds one of the texts find looks
+// for, in any case. A folder that cannot be read is taken to hold one.
+bool folder_holds_a_program(std::vector<std::string> find_texts) {
+    for (std::string& text : find_texts) {
+        lower_case(text);
+    }
+    std::error_code error;
+    for (std::filesystem::directory_iterator entry(".", error), end; !error && entry != end; entry.increment(error)) {
+        const std::u8string utf8 = entry->path().filename().u8string();
+        std::string name(utf8.begin(), utf8.end());
+        lower_case(name);
+        for (const std::string& text : find_texts) {
+            if (name.find(text) != std::string::npos) {
+                return true;
+            }
+        }
+    }
+    return static_cast<bool>(error);
+}
+
 bool fail(Console& console, std::string_view tool, const CheckFiles& files) {
     if (!files.unusable.empty()) {
         console.write_line(files.unusable);
@@ -142,6 +163,9 @@ bool run_prerequisite_checks(Console& console, CommandRunner& shell, std::string
     // The files are left behind: the listing and what find made of it.
     console.write_line("find");
     if (!tool_output_made(shell, commands.listing_b, commands.find, files)) {
+        if (files.unusable.empty() && !folder_holds_a_program(commands.find_texts)) {
+            files.cause = "The current folder does not hold the program: it is meant to be started in its own folder.";
+        }
         return fail(console, "find", files);
     }
     return true;

@@ -1,5 +1,6 @@
 """The tool checks with the real shell commands, in scratch directories."""
 
+import contextlib
 import hashlib
 import os
 import shutil
@@ -10,13 +11,14 @@ import time
 
 import pytest
 
-from harness import DEFAULT_PROGRAM_NAME, install_program, run_piped
+from harness import DEFAULT_PROGRAM_NAME, binary_path, install_program, mounted_tmpfs, run_piped
 
 RULE = "-" * 58
 HEADING = "Checking the presence of vital assistance programs of MS Windows system:"
 PATH_HINT = "Most likely it is necessary to updated the system path variable."
 WARNING_TITLE = "--------- PROGRAM MUST RUN IN SEPARATE DIRECTORY ---------"
 PASSED = [RULE, HEADING, "cmd", "sort", "find"]
+NOT_HERE = "The current folder does not hold the program: it is meant to be started in its own folder."
 
 # Files of the user's whose names the clean-up must not reach, the one with a
 # space included (its pieces name check_a and b.txt).
@@ -52,9 +54,14 @@ def checks_section(run):
     return lines[start:end]
 
 
-def failed(tool):
+def failed(tool, *causes):
     passed_before = PASSED[: PASSED.index(tool) + 1]
-    return [*passed_before, f"Check availability {tool}.exe.", PATH_HINT, "<9> end", ""]
+    return [*passed_before, *causes, f"Check availability {tool}.exe.", PATH_HINT, "<9> end", ""]
+
+
+def not_found(name):
+    """The cause of a check whose command the shell did not find."""
+    return f"{name} stayed empty: its command ended with status 127"
 
 
 def tool_folder(path, tools):
@@ -84,15 +91,15 @@ def test_all_pass_beside_the_program_and_leave_listing_and_find_output(tmp_path,
 @pytest.mark.parametrize(
     "tools, other_file, outcome",
     [
-        pytest.param(None, None, failed("find"), id="nothing but the user's files"),
-        pytest.param(None, "report.txt", failed("find"), id="no exe anywhere"),
+        pytest.param(None, None, failed("find", NOT_HERE), id="nothing but the user's files"),
+        pytest.param(None, "report.txt", failed("find", NOT_HERE), id="no exe anywhere"),
         pytest.param(None, "SETUP.EXE", PASSED, id="upper-case EXE"),
         pytest.param(None, "tool.exe.bak", PASSED, id="exe inside a name"),
-        pytest.param(("ls", "grep"), "SETUP.EXE", failed("sort"), id="sort missing"),
-        pytest.param(("sort", "grep"), "SETUP.EXE", failed("cmd"), id="ls missing"),
+        pytest.param(("ls", "grep"), "SETUP.EXE", failed("sort", not_found("check_02.txt")), id="sort missing"),
+        pytest.param(("sort", "grep"), "SETUP.EXE", failed("cmd", not_found("check_01.txt")), id="ls missing"),
         pytest.param(("ls", "sort"), "SETUP.EXE", failed("find"), id="grep missing"),
-        pytest.param((), "SETUP.EXE", failed("cmd"), id="no tools at all"),
-        pytest.param("", "SETUP.EXE", failed("cmd"), id="empty PATH"),
+        pytest.param((), "SETUP.EXE", failed("cmd", not_found("check_01.txt")), id="no tools at all"),
+        pytest.param("", "SETUP.EXE", failed("cmd", not_found("check_01.txt")), id="empty PATH"),
     ],
 )
 def test_each_check_needs_its_tool_and_find_a_listing_line_with_exe(tmp_path, tools, other_file, outcome):
@@ -106,7 +113,7 @@ def test_each_check_needs_its_tool_and_find_a_listing_line_with_exe(tmp_path, to
     run = run_piped(work, ["1", "x3", "", "9", "2"], program_dir=program, env=path)
     assert run.status == 0
     assert checks_section(run) == outcome
-    if outcome == failed("sort"):
+    if outcome == failed("sort", not_found("check_02.txt")):
         assert run.file("check_02.txt") == b"", "the old check_02.txt is gone and sort wrote nothing"
     assert_user_files_intact(work)
 
@@ -115,7 +122,7 @@ def test_failure_wait_ends_only_on_9(tmp_path):
     work = tmp_path / "work"
     seed(work)
     run = run_piped(work, ["1", "x3", "12", "", "\x1b[A"], program_dir=tmp_path / "program")
-    assert checks_section(run) == failed("find")
+    assert checks_section(run) == failed("find", NOT_HERE)
     assert run.console.count("<9> end") == 1
     # Input ran out with the wait still open: no other key ended the program.
     assert run.status == 1 and "input ended" in run.errors
@@ -145,7 +152,13 @@ def plant(kind, path, outside):
         os.mknod(path, stat.S_IFCHR | 0o666, os.makedev(1, 3))
     elif kind == "directory":
         (path / "inside").mkdir(parents=True)
-    else:  # a folder its user may not write, perhaps holding a check file he may write
+    elif kind == "full disk":
+        filler = os.open(path.parent / "filler", os.O_WRONLY | os.O_CREAT)
+        with contextlib.suppress(OSError):
+            while os.write(filler, bytes(65536)):
+                pass
+        os.close(filler)
+    elif "unwritable" in kind:  # a folder its user may not write, perhaps holding a check file he may write
         if "old" in kind:
             path.write_bytes(b"old listing\n")
             path.chmod(0o666)
@@ -162,30 +175,45 @@ HOSTILE_FOLDERS = [
     ("device", "check_01.txt", unusable("check_01.txt", "it is a device")),
     ("directory", "check_01.txt", unusable("check_01.txt", "it is a directory")),
     ("directory", "check_02.txt", unusable("check_02.txt", "it is a directory", ("cmd", "sort"))),
-    ("unwritable as nobody", "check_01.txt", [*PASSED[:3], CAUSE, *failed("cmd")[3:]]),
+    ("unwritable as nobody", "check_01.txt", failed("cmd", CAUSE)),
     ("unwritable, old file, as nobody", "check_01.txt",
-     [*PASSED[:4], "check_01.txt cannot be removed from this folder", *failed("sort")[4:]]),
+     failed("sort", "check_01.txt cannot be removed from this folder")),
+    ("full disk", "check_01.txt",
+     failed("cmd", "check_01.txt stayed empty: its command failed: No space left on device")),
+    ("shell that cannot start", "check_01.txt",
+     failed("cmd", "check_01.txt stayed empty: its command could not be started: Permission denied")),
 ]
+# Run as nobody, or with /bin/sh made a device that cannot be run, in a mount
+# namespace of the program's own.
+PREFIXES = {
+    "nobody": ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"],
+    "cannot start": ["unshare", "--mount", "--", "/bin/sh", "-c", 'mount --bind /dev/null /bin/sh && exec "$0"'],
+}
 
 
 @pytest.mark.parametrize("kind, name, outcome",
                          [pytest.param(*row, id=f"{row[0]} {row[1]}") for row in HOSTILE_FOLDERS])
-def test_a_check_file_is_never_written_through_and_a_failure_names_its_cause(tmp_path, kind, name, outcome):
+def test_a_check_file_is_never_written_through_and_a_failure_names_its_cause(tmp_path, request, kind, name,
+                                                                            outcome):
     work, outside = tmp_path / "work", tmp_path / "outside" / "bashrc"
     work.mkdir()
     outside.parent.mkdir()
     outside.write_bytes(OUTSIDE)
+    if kind == "full disk":
+        mounts = contextlib.ExitStack()
+        request.addfinalizer(mounts.close)
+        mounts.enter_context(mounted_tmpfs(work, f"size={binary_path().stat().st_size + 2**20}"))
     install_program(work)
     try:
         plant(kind, work / name, outside)
     except PermissionError as error:
         pytest.skip(f"cannot make a {kind} here: {error}")
     # The program is started by a path relative to its folder, which nobody can reach.
-    nobody = ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"] if "nobody" in kind else []
-    if nobody and shutil.which("setpriv") is None:
-        pytest.skip("setpriv is not installed")
+    prefix = next((prefix for key, prefix in PREFIXES.items() if key in kind), [])
+    if prefix and shutil.which(prefix[0]) is None:
+        pytest.skip(f"{prefix[0]} is not installed")
     # "9" ends a failure wait; the directory warning ignores it and ends on "2".
-    run = run_piped(work, ["1", "9", "2"], install=False, command_prefix=nobody, timeout=20)
+    run = run_piped(work, ["1", "9", "2"], install=False, command_prefix=prefix, timeout=20)
     assert run.status == 0
     assert checks_section(run) == outcome
     if kind != "dangling symlink":

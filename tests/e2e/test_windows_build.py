@@ -266,9 +266,11 @@ def test_whole_dialogue_in_a_console_matches_the_linux_build(windows_build, wine
 # Program name, whether the stand-ins are there, how the way to the wait
 # goes on, the wait's lines, its key.
 ENDING_WAITS = [
-    # Wine's cmd runs dir, but Wine has no sort.
-    pytest.param(DEFAULT_PROGRAM_NAME, False, [], [*CHECKS_HEADING, "cmd", "sort", "Check availability sort.exe.",
-                                                   PATH_HINT, "<9> end"], "9", id="failed-check"),
+    # Wine's cmd runs dir, but Wine has no sort: cmd's status for a command it does not know.
+    pytest.param(DEFAULT_PROGRAM_NAME, False, [], [*CHECKS_HEADING, "cmd", "sort",
+                                                   "check_02.txt stayed empty: its command ended with status 9009",
+                                                   "Check availability sort.exe.", PATH_HINT, "<9> end"], "9",
+                 id="failed-check"),
     pytest.param("sumwright.exe", True, [*offered(WARNING_WAIT, "1"), *offered(MENU_WAIT, "2")],
                  ["BE CAREFUL AND COPY AND RENAME THE PROGRAM ACCORDING TO THE INSTRUCTIONS!",
                   "Info: https://www.sumwright.example.com", "-" * 28, "", "<1> = continue and end"], "1",

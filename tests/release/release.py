@@ -14,6 +14,9 @@ VERSION = os.environ.get("SUMWRIGHT_VERSION", "")
 WINDOWS_ARCHIVE = f"sumwright-{VERSION}-windows-x86_64.zip"
 LINUX_ARCHIVE = f"sumwright-{VERSION}-linux-x86_64.tar.gz"
 LINUX_FOLDER = LINUX_ARCHIVE.removesuffix(".tar.gz")
+# The programs' names as shipped: they run at once.
+LINUX_PROGRAM = "www.example.com"
+WINDOWS_PROGRAM = f"{LINUX_PROGRAM}.exe"
 
 
 def unpack(archive: Path, folder: Path) -> Path:

@@ -1,6 +1,6 @@
 """The release archives in dist/ as a user gets them: checksums, contents,
-the guide page read offline, and the Windows program unpacked, renamed after
-a site and run under Wine, against the Linux program of the other archive."""
+the guide page read offline, and the Windows program unpacked and run as
+shipped under Wine, against the Linux program of the other archive."""
 
 from __future__ import annotations
 
@@ -17,13 +17,11 @@ from datetime import datetime, timezone
 from pathlib import Path
 
 from harness import dialogue, run_piped
-from release import DIST_DIR, LINUX_ARCHIVE, LINUX_FOLDER, VERSION, WINDOWS_ARCHIVE, unpack
+from release import (DIST_DIR, LINUX_ARCHIVE, LINUX_FOLDER, LINUX_PROGRAM, VERSION, WINDOWS_ARCHIVE, WINDOWS_PROGRAM,
+                     unpack)
 from test_windows_build import WINE, assert_same_console, console_lines, place_tools, program_errors
 from test_windows_build import wine_env, windows_build  # noqa: F401 (fixtures of the Windows build tests)
 
-# Windows asks for elevation before it starts a program whose name suggests
-# an installer ("setup", "install"), unless the manifest says asInvoker.
-SITE_NAME = "www.setup-site.com.exe"
 RELEASE_TIME = datetime.fromtimestamp(int(os.environ.get("SUMWRIGHT_SOURCE_DATE_EPOCH", "0")), timezone.utc)
 OBJDUMP = "x86_64-w64-mingw32-objdump"
 RT_VERSION, RT_MANIFEST = 16, 24
@@ -53,7 +51,7 @@ def test_archives_hold_the_program_readme_and_guide_with_the_release_time_and_no
         entries = archive.infolist()
         windows_readme, windows_guide = archive.read("README.txt"), archive.read("guide.html")
     assert [(entry.filename, entry.external_attr >> 16) for entry in entries] == [
-        ("README.txt", 0o100644), ("guide.html", 0o100644), ("sumwright.exe", 0o100755)]
+        ("README.txt", 0o100644), ("guide.html", 0o100644), (WINDOWS_PROGRAM, 0o100755)]
     # A ZIP keeps times in steps of two seconds.
     zip_time = RELEASE_TIME.replace(second=RELEASE_TIME.second // 2 * 2)
     assert {datetime(*entry.date_time, tzinfo=timezone.utc) for entry in entries} == {zip_time}
@@ -66,16 +64,17 @@ def test_archives_hold_the_program_readme_and_guide_with_the_release_time_and_no
         linux_guide = archive.extractfile(f"{LINUX_FOLDER}/guide.html").read()
     assert [(member.name, member.mode) for member in members] == [
         (f"{LINUX_FOLDER}/README.txt", 0o644), (f"{LINUX_FOLDER}/guide.html", 0o644),
-        (f"{LINUX_FOLDER}/sumwright", 0o755)]
+        (f"{LINUX_FOLDER}/{LINUX_PROGRAM}", 0o755)]
     assert {member.mtime for member in members} == {RELEASE_TIME.timestamp()}
     assert {(member.uid, member.gid, member.uname, member.gname) for member in members} == {(0, 0, "", "")}
 
     assert re.search(rb"(?<!\r)\n", windows_readme) is None and windows_readme.endswith(b"\r\n")
     assert windows_readme.replace(b"\r\n", b"\n") == linux_readme
     assert linux_readme.startswith(f"Sumwright {VERSION}\n".encode())
-    # Its first lines name the guide beside the three steps to a first run.
+    # Its first lines name the programs as shipped and the guide beside the three steps to a first run.
     opening = linux_readme.decode().split("\n\n1. ")[0]
-    assert all(word in opening for word in ("guide.html", "folder of its own", "rename", "console")), opening
+    assert all(word in opening for word in (WINDOWS_PROGRAM, LINUX_PROGRAM, "guide.html", "folder of its own", "rename",
+                                            "console")), opening
     assert windows_guide == linux_guide
 
 
@@ -118,7 +117,7 @@ def _resources(program: Path) -> dict[int, bytes]:
 
 
 def test_windows_program_carries_its_version_and_manifest(tmp_path):
-    resources = _resources(unpack(DIST_DIR / WINDOWS_ARCHIVE, tmp_path) / "sumwright.exe")
+    resources = _resources(unpack(DIST_DIR / WINDOWS_ARCHIVE, tmp_path) / WINDOWS_PROGRAM)
     assert sorted(resources) == [RT_VERSION, RT_MANIFEST]
 
     version = resources[RT_VERSION]
@@ -139,20 +138,27 @@ def test_windows_program_carries_its_version_and_manifest(tmp_path):
     assert WINDOWS_10 in systems
 
 
-def test_unpacked_windows_program_renamed_after_a_site_runs_a_whole_dialogue(windows_build, wine_env, tmp_path):
+def test_unpacked_programs_run_a_whole_dialogue_as_shipped(windows_build, wine_env, tmp_path):
     windows_dir = unpack(DIST_DIR / WINDOWS_ARCHIVE, tmp_path / "windows")
     linux_dir = unpack(DIST_DIR / LINUX_ARCHIVE, tmp_path / "linux")
-    (windows_dir / "sumwright.exe").rename(windows_dir / SITE_NAME)
-    (linux_dir / "sumwright").rename(linux_dir / SITE_NAME)
     place_tools(windows_build, windows_dir)  # Wine has no sort.exe of its own
     keys = dialogue("3", ["C", "E", "4", "AA"])
 
-    windows = run_piped(windows_dir, keys, program_name=SITE_NAME, command_prefix=WINE, env=wine_env,
+    windows = run_piped(windows_dir, keys, program_name=WINDOWS_PROGRAM, command_prefix=WINE, env=wine_env,
                         install=False, timeout=180)
-    linux = run_piped(linux_dir, keys, program_name=SITE_NAME, install=False)
+    linux = run_piped(linux_dir, keys, program_name=LINUX_PROGRAM, install=False)
 
     assert (windows.status, linux.status) == (0, 0), windows.console
     assert program_errors(windows) == [] and linux.errors == ""
     assert windows.report("swr_sumif_02.htm") == linux.report("swr_sumif_02.htm")
-    assert b"http://www.setup-site.com" in linux.report("swr_sumif_02.htm")
-    assert_same_console(console_lines(windows), linux.console_lines(), SITE_NAME)
+    assert b"http://www.example.com" in linux.report("swr_sumif_02.htm")
+    linux_lines = [f"./{WINDOWS_PROGRAM}" if line == f"./{LINUX_PROGRAM}" else line for line in linux.console_lines()]
+    assert_same_console(console_lines(windows), linux_lines, WINDOWS_PROGRAM)
+
+    # The Linux program needs the C library alone, of the version README.txt names.
+    program = str(linux_dir / LINUX_PROGRAM)
+    libraries = subprocess.run(["ldd", program], capture_output=True, text=True, check=True).stdout
+    assert "libc.so" in libraries and not re.search(r"libstdc\+\+|libgcc_s", libraries), libraries
+    symbols = subprocess.run(["objdump", "-T", program], capture_output=True, text=True, check=True).stdout
+    newest = max(tuple(map(int, found.split("."))) for found in re.findall(r"GLIBC_([0-9.]+)", symbols))
+    assert f"glibc {'.'.join(map(str, newest))} or later" in (linux_dir / "README.txt").read_text()

@@ -194,6 +194,8 @@ struct FailureCase {
     bool stale_files;
     const char* failing_tool;
     std::size_t commands_run;
+    bool program_here = true;
+    const char* cause = "";  // the line before the tool's
 };
 
 void PrintTo(const FailureCase& c, std::ostream* out) { *out << c.name; }
@@ -206,6 +208,9 @@ TEST_P(FailedCheck, NamesTheToolAndEndsOnlyOn9) {
         write_file("check_01.txt", "old listing\n");
         write_file("check_02.txt", std::string(50, '\n') + "1\n2\n3\n4\n5\n");
     }
+    if (failure.program_here) {
+        write_file("www.x.exe", "");
+    }
     ScriptedShell shell;
     make_tools_work(shell);
     shell.effects[std::string((check_commands(program).*failure.role).line)] = failure.effect;
@@ -217,6 +222,9 @@ TEST_P(FailedCheck, NamesTheToolAndEndsOnlyOn9) {
     const std::string tool = failure.failing_tool;
     std::vector<std::string> expected(passed_lines.begin(),
                                       std::find(passed_lines.begin(), passed_lines.end(), tool) + 1);
+    if (*failure.cause != '\0') {
+        expected.emplace_back(failure.cause);
+    }
     expected.insert(expected.end(), {"Check availability " + tool + ".exe.",
                                      "Most likely it is necessary to updated the system path variable.", "<9> end"});
     EXPECT_EQ(console.lines(), expected);
@@ -239,7 +247,10 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"SortOfOneLine", &CheckCommands::sort, writes("check_02.txt", "\r\nonly\r\n"), false, "sort", 7},
         FailureCase{"NoFind", &CheckCommands::find, does_nothing(), true, "find", 9},
         FailureCase{"FindWithoutMatch", &CheckCommands::find, writes("check_02.txt", "\r\n---------- CHECK_01.TXT\r\n"),
-                    true, "find", 9}),
+                    true, "find", 9},
+        FailureCase{"NotInItsFolder", &CheckCommands::find, writes("check_02.txt", "\r\n---------- CHECK_01.TXT\r\n"),
+                    false, "find", 9, false,
+                    "The current folder does not hold the program: it is meant to be started in its own folder."}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
