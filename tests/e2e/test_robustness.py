@@ -14,8 +14,8 @@ from pathlib import Path
 
 import pytest
 
-from harness import (DEFAULT_PROGRAM_NAME, TO_MENU, Run, dialogue, input_bytes, install_program, leftovers, mounted_tmpfs,
-                     run_piped)
+from harness import (DEFAULT_PROGRAM_NAME, TO_MENU, Run, dialogue, input_bytes, install_program, leftovers,
+                     mounted_tmpfs, run_piped)
 
 MIB = 1 << 20
 TEXT_LIMIT = 4096
