@@ -1,15 +1,12 @@
 // Whole runs of the real program as a process, beside the shell commands of
-// its tool checks run alone; and the CPU time a key wait uses while nobody
-// presses a key.
+// its tool checks run alone. The CPU time of an idle key wait is measured
+// by console_idle_cpu_bench.py, on a terminal and in a Wine console.
 //
 // The program is the one built beside the benchmarks, or the one named by the
 // environment variable SUMWRIGHT_BINARY.
 
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
-#include <poll.h>
-#include <pty.h>
-#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -17,21 +14,11 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <initializer_list>
-#include <iterator>
-#include <memory>
-#include <optional>
-#include <sstream>
 #include <string>
 #include <string_view>
-#include <system_error>
-#include <thread>
 #include <vector>
 
-#include "console/console.h"
-#include "console/key_wait.h"
-#include "console/terminal.h"
 #include "dialogue/check_commands.h"
 #include "dialogue/command_runner.h"
 #include "report_copy.h"
@@ -40,7 +27,6 @@ namespace sumwright {
 namespace {
 
 namespace fs = std::filesystem;
-using namespace std::chrono_literals;
 
 constexpr std::string_view program_name = "www.example.com.exe";
 
@@ -240,133 +226,6 @@ void BM_CheckCommandsAlone(benchmark::State& state) {
     fs::current_path(before);
 }
 BENCHMARK(BM_CheckCommandsAlone)->Unit(benchmark::kMillisecond)->UseRealTime();
-
-// ---------------------------------------------------------------- key wait
-
-// The program's console with the output dropped: keys come from the
-// terminal on standard input through the real single-key mode.
-class SilentTerminalConsole final : public Console {
-public:
-    void write_text(std::string_view /*text*/) override {}
-    void write_line(std::string_view /*text*/) override {}
-    [[nodiscard]] bool is_interactive() const override { return true; }
-    std::unique_ptr<KeySession> begin_key_session() override { return std::make_unique<terminal::SingleKeyMode>(); }
-    std::optional<std::string> read_line() override { return std::nullopt; }
-    void flush() override {}
-    void write_error_line(std::string_view /*text*/) override {}
-};
-
-// A key wait on a real pseudo-terminal that gets its key after 2 seconds.
-// The CPU column is the waiting thread's CPU time; process_cpu_ms counts the
-// whole process, the thread that presses the key included.
-void BM_KeyWaitOfTwoSeconds(benchmark::State& state) {
-    int master = -1;
-    int slave = -1;
-    if (::openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) {
-        state.SkipWithError("no pseudo-terminal");
-        return;
-    }
-    const int saved_input = ::dup(STDIN_FILENO);
-    ::dup2(slave, STDIN_FILENO);
-    SilentTerminalConsole console;
-    double process_cpu = 0;
-    for (auto _ : state) {
-        const double cpu_before = cpu_seconds(RUSAGE_SELF);
-        std::thread presser([master] {
-            std::this_thread::sleep_for(2s);
-            static_cast<void>(::write(master, "1", 1));
-        });
-        benchmark::DoNotOptimize(wait_for_key(console, {"<1> yes and continue"}, {"1"}));
-        presser.join();
-        process_cpu += cpu_seconds(RUSAGE_SELF) - cpu_before;
-    }
-    ::dup2(saved_input, STDIN_FILENO);
-    ::close(saved_input);
-    ::close(slave);
-    ::close(master);
-    state.counters["process_cpu_ms"] = benchmark::Counter(process_cpu * 1000, benchmark::Counter::kAvgIterations);
-}
-BENCHMARK(BM_KeyWaitOfTwoSeconds)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
-
-// CPU time (user and system) a process has used, in nanoseconds; from the
-// scheduler's account where the kernel keeps one, else in clock ticks.
-std::optional<double> process_cpu_ns(pid_t pid) {
-    std::ifstream schedstat("/proc/" + std::to_string(pid) + "/schedstat");
-    double run_ns = 0;
-    if (schedstat >> run_ns) {
-        return run_ns;
-    }
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
-    const auto end_of_name = text.rfind(')');
-    if (end_of_name == std::string::npos) {
-        return std::nullopt;
-    }
-    std::istringstream fields(text.substr(end_of_name + 2));
-    std::vector<std::string> values((std::istream_iterator<std::string>(fields)), std::istream_iterator<std::string>());
-    if (values.size() < 13) {
-        return std::nullopt;
-    }
-    const double ticks = std::stod(values[11]) + std::stod(values[12]);
-    return ticks * 1e9 / static_cast<double>(::sysconf(_SC_CLK_TCK));
-}
-
-// Reads the terminal until `text` has appeared; false after 20 seconds.
-bool read_until(int master, std::string_view text) {
-    std::string output;
-    const auto deadline = std::chrono::steady_clock::now() + 20s;
-    while (output.find(text) == std::string::npos) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        pollfd descriptor{master, POLLIN, 0};
-        if (::poll(&descriptor, 1, 100) > 0) {
-            char buffer[4096];
-            const ssize_t count = ::read(master, buffer, sizeof buffer);
-            if (count <= 0) {
-                return false;
-            }
-            output.append(buffer, static_cast<std::size_t>(count));
-        }
-    }
-    return true;
-}
-
-// The real program on a pseudo-terminal, left in its terms wait for 2
-// seconds: wait_cpu_ms is the CPU time it used meanwhile.
-void BM_ProgramIdleInKeyWait(benchmark::State& state) {
-    const std::string program = (program_directory() / program_name).string();
-    double cpu_ns = 0;
-    for (auto _ : state) {
-        state.PauseTiming();
-        int master = -1;
-        const pid_t child = ::forkpty(&master, nullptr, nullptr, nullptr);
-        if (child == 0) {
-            exec_program(program);
-        }
-        if (child < 0 || !read_until(master, "<2> no and end")) {
-            state.SkipWithError("the program did not reach its terms wait");
-            return;
-        }
-        state.ResumeTiming();
-        const auto before = process_cpu_ns(child);
-        std::this_thread::sleep_for(2s);
-        const auto after = process_cpu_ns(child);
-        state.PauseTiming();
-        static_cast<void>(::write(master, "2", 1));
-        int status = 0;
-        ::waitpid(child, &status, 0);
-        ::close(master);
-        state.ResumeTiming();
-        if (!before || !after) {
-            state.SkipWithError("the program's CPU time cannot be read");
-            return;
-        }
-        cpu_ns += *after - *before;
-    }
-    state.counters["wait_cpu_ms"] = benchmark::Counter(cpu_ns / 1e6, benchmark::Counter::kAvgIterations);
-}
-BENCHMARK(BM_ProgramIdleInKeyWait)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 }  // namespace sumwright

@@ -5,8 +5,9 @@
 #
 #   bash fuzz/run.sh                 # every target, 10 seconds each
 #   bash fuzz/run.sh 1800            # every target, half an hour each
-#   bash fuzz/run.sh 600 subtotal    # one target (prompted_input, column_letters,
-#                                    # web_link, html_text, subtotal, sumif_01, sumif_02)
+#   bash fuzz/run.sh 600 subtotal    # one target (prompted_input, line_editor,
+#                                    # column_letters, web_link, html_text, subtotal,
+#                                    # sumif_01, sumif_02)
 set -euo pipefail
 
 source_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)

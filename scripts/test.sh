@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what the tests need (Debian packages, only where missing), builds
 # everything and runs every test: unit, end to end on pipes and terminals,
-# the spreadsheet and browser proofs, the Windows build under Wine, the
-# release archives, the sanitizer build and short fuzzing runs.
+# the spreadsheet and browser proofs, the release archives and their Windows
+# program under Wine, the sanitizer build and short fuzzing runs. Runs the
+# steps of the four workflow presets one by one and prints the time of each.
 set -euo pipefail
 
 source_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -16,25 +17,56 @@ packages=(
     python3-markdown clang-format clang-tidy
     tmux procps coreutils grep
 )
-missing=()
-for package in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
-    sudo_cmd=()
-    [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
-    "${sudo_cmd[@]}" apt-get update -q
-    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
-fi
+# Each stage's time, printed as it ends and again at the end, so that a
+# change to the suite can be weighed.
+stage_times=()
+stage() {
+    local name=$1 started=$SECONDS
+    shift
+    echo "== $name"
+    "$@"
+    stage_times+=("$(printf '%-22s %5d s' "$name" $((SECONDS - started)))")
+    echo "== $name: $((SECONDS - started)) s"
+}
+# The steps of a CMake workflow preset, one stage each.
+workflow() {
+    local preset=$1
+    stage "$preset configure" cmake --preset "$preset"
+    stage "$preset build" cmake --build --preset "$preset"
+    if [ "$preset" = release ]; then
+        stage "$preset package" cpack --preset "$preset"
+    fi
+    stage "$preset test" ctest --preset "$preset"
+}
+install_missing() {
+    local missing=() package
+    for package in "${packages[@]}"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+    done
+    if [ ${#missing[@]} -gt 0 ]; then
+        echo "Installing: ${missing[*]}"
+        local sudo_cmd=()
+        [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+        "${sudo_cmd[@]}" apt-get update -q
+        DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+    fi
+}
+print_stage_times() {
+    echo "== Stage times"
+    printf '%s\n' "${stage_times[@]}"
+}
+trap print_stage_times EXIT
+stage "package install" install_missing
 
-# Everything on this platform, the spreadsheet and browser proofs and the
-# Windows build under Wine.
-cmake --workflow --preset default
-# The release archives in dist/, tested as a user unpacks them, and built a
-# second time to show they are reproducible.
-cmake --workflow --preset release
-# The same suite again with AddressSanitizer and UndefinedBehaviorSanitizer.
-cmake --workflow --preset asan
+# Everything on this platform: unit tests, the program on pipes and
+# terminals, the spreadsheet and browser proofs, the code's habits.
+workflow default
+# The release archives in dist/, tested as a user unpacks them, the Windows
+# program of the release under Wine, and a second build to show they are
+# reproducible.
+workflow release
+# The program's own code again with AddressSanitizer and
+# UndefinedBehaviorSanitizer: the unit tests and the end-to-end runs.
+workflow asan
 # Each fuzz target for a short, bounded time.
-cmake --workflow --preset fuzz
+workflow fuzz

@@ -168,7 +168,8 @@ def install_program(directory: Path, program_name: str = DEFAULT_PROGRAM_NAME, b
     return target
 
 
-def _input_bytes(lines: Iterable[str] | bytes | str) -> bytes:
+def input_bytes(lines: Iterable[str] | bytes | str) -> bytes:
+    """Lines as the bytes of piped input, each ended by a line feed."""
     if isinstance(lines, bytes):
         return lines
     if isinstance(lines, str):
@@ -188,13 +189,17 @@ def run_piped(
     timeout: float = 60,
     program_dir: Path | None = None,
     started_as: str | None = None,
+    stdout=subprocess.PIPE,
+    preexec_fn=None,
 ) -> Run:
     """Starts the program in `directory` with the lines as standard input.
 
     The program lives in `directory` itself unless `program_dir` names
     another folder; it is then started there by its absolute path, unless
     `started_as` gives the name to start it by. With `lines` None, standard
-    input is the null device instead of a pipe.
+    input is the null device instead of a pipe. `stdout` and `preexec_fn`
+    go to subprocess as they are (another standard output; streams to close
+    or limits to set in the child).
     """
     home = directory if program_dir is None else Path(program_dir).resolve()
     if install:
@@ -206,8 +211,9 @@ def run_piped(
         command,
         executable=executable,
         cwd=directory,
-        **({"stdin": subprocess.DEVNULL} if lines is None else {"input": _input_bytes(lines)}),
-        stdout=subprocess.PIPE,
+        **({"stdin": subprocess.DEVNULL} if lines is None else {"input": input_bytes(lines)}),
+        stdout=stdout,
+        preexec_fn=preexec_fn,
         stderr=subprocess.PIPE,
         env={**os.environ, **(env or {})},
         timeout=timeout,
@@ -215,7 +221,7 @@ def run_piped(
     )
     return Run(
         directory=directory,
-        console=completed.stdout.decode("latin-1"),
+        console=(completed.stdout or b"").decode("latin-1"),
         errors=completed.stderr.decode("latin-1"),
         status=completed.returncode,
     )

@@ -1,6 +1,7 @@
 """The release archives in dist/ as a user gets them: checksums, contents,
-the guide page read offline, and the Windows program unpacked and run as
-shipped under Wine, against the Linux program of the other archive."""
+the guide page read offline, the Windows program's version and manifest,
+and the programs as shipped: the very ones the entry windows_under_wine runs,
+unpacked and run under Wine against the Linux program of the other archive."""
 
 from __future__ import annotations
 
@@ -154,6 +155,10 @@ def test_unpacked_programs_run_a_whole_dialogue_as_shipped(windows_build, wine_e
     assert b"http://www.example.com" in linux.report("swr_sumif_02.htm")
     linux_lines = [f"./{WINDOWS_PROGRAM}" if line == f"./{LINUX_PROGRAM}" else line for line in linux.console_lines()]
     assert_same_console(console_lines(windows), linux_lines, WINDOWS_PROGRAM)
+
+    # The very programs that the entry windows_under_wine runs against each other.
+    assert (windows_dir / WINDOWS_PROGRAM).read_bytes() == Path(os.environ["SUMWRIGHT_WINDOWS_BINARY"]).read_bytes()
+    assert (linux_dir / LINUX_PROGRAM).read_bytes() == Path(os.environ["SUMWRIGHT_BINARY"]).read_bytes()
 
     # The Linux program needs the C library alone, of the version README.txt names.
     program = str(linux_dir / LINUX_PROGRAM)

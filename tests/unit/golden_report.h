@@ -6,13 +6,12 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "memory_line_sink.h"
+#include "scratch_directory.h"
 
 namespace sumwright {
 
@@ -27,20 +26,35 @@ inline std::vector<std::string> crlf_lines(const std::string& bytes) {
     return lines;
 }
 
-// The body of tests/data/<name>.htm: the lines after the frame's first 31, up
-// to "</body>". The worked examples hold no "&" that the report file escapes,
-// so these are the lines exactly as a generator writes them.
-inline std::vector<std::string> golden_body(const std::string& name) {
+// The lines of tests/data/<name>.htm, a whole report file.
+inline std::vector<std::string> golden_lines(const std::string& name) {
     const std::string path = std::string(SUMWRIGHT_TEST_DATA_DIR) + "/" + name + ".htm";
-    std::ifstream file(path, std::ios::binary);
-    const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    const std::string bytes = content_of(path);
     EXPECT_TRUE(bytes.ends_with("\r\n</body>\r\n</html>\r\n")) << path << " is not a whole report file";
-    const std::vector<std::string> lines = crlf_lines(bytes);
+    std::vector<std::string> lines = crlf_lines(bytes);
     if (lines.size() < golden_frame_lines + 2) {
         ADD_FAILURE() << path << " holds only " << lines.size() << " lines";
         return {};
     }
-    return {lines.begin() + golden_frame_lines, lines.end() - 2};
+    return lines;
+}
+
+// The body of tests/data/<name>.htm: the lines after the frame's first 31, up
+// to "</body>". The worked examples hold no "&" that the report file escapes,
+// so these are the lines exactly as a generator writes them.
+inline std::vector<std::string> golden_body(const std::string& name) {
+    const std::vector<std::string> lines = golden_lines(name);
+    return lines.empty() ? lines : std::vector<std::string>(lines.begin() + golden_frame_lines, lines.end() - 2);
+}
+
+// The frame of tests/data/<name>.htm (of the program www.example.com.exe):
+// its first 31 lines and "</body>" and "</html>".
+inline std::vector<std::string> golden_frame(const std::string& name) {
+    std::vector<std::string> lines = golden_lines(name);
+    if (!lines.empty()) {
+        lines.erase(lines.begin() + golden_frame_lines, lines.end() - 2);
+    }
+    return lines;
 }
 
 // The formula lines of a body in order: the line after a step line ending in

@@ -13,7 +13,9 @@
 #include <vector>
 
 #include "dialogue/check_commands.h"
+#include "dialogue/command_runner.h"
 #include "fake_console.h"
+#include "scratch_directory.h"
 
 namespace sumwright {
 namespace {
@@ -21,33 +23,6 @@ namespace {
 namespace fs = std::filesystem;
 
 void write_file(const fs::path& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
-
-std::string read_file(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// Runs each test in an empty directory of its own, the check files' home.
-class InScratchDirectory : public testing::Test {
-protected:
-    void SetUp() override {
-        const auto* test = testing::UnitTest::GetInstance()->current_test_info();
-        std::string name = std::string("checks_") + test->test_suite_name() + "_" + test->name();
-        std::replace(name.begin(), name.end(), '/', '_');
-        scratch_ = fs::path(testing::TempDir()) / name;
-        fs::remove_all(scratch_);
-        fs::create_directories(scratch_);
-        fs::current_path(scratch_);
-    }
-    void TearDown() override {
-        fs::current_path(before_);
-        fs::remove_all(scratch_);
-    }
-
-private:
-    fs::path before_ = fs::current_path();
-    fs::path scratch_;
-};
 
 // Stands in for the shell: each command line writes what the test says, and
 // the runner notes which check files were there before it ran.
@@ -161,9 +136,9 @@ TEST_F(InScratchDirectory, ChecksCleanUpOnlyBeforeSortAndFindAndLeaveTheirFiles)
         std::string(commands.find.line) + " 01",
     };
     EXPECT_EQ(shell.calls, expected);
-    EXPECT_EQ(read_file("check_01.txt"), "total 8\r\n.\r\n..\r\nwww.x.exe\r\n");
-    EXPECT_EQ(read_file("check_02.txt"), "\r\n---------- CHECK_01.TXT\r\nwww.x.exe\r\n");
-    EXPECT_EQ(read_file("check_notes.txt"), "mine\n");
+    EXPECT_EQ(content_of("check_01.txt"), "total 8\r\n.\r\n..\r\nwww.x.exe\r\n");
+    EXPECT_EQ(content_of("check_02.txt"), "\r\n---------- CHECK_01.TXT\r\nwww.x.exe\r\n");
+    EXPECT_EQ(content_of("check_notes.txt"), "mine\n");
 }
 
 // Every command gives nothing the first time, as when its process could not
@@ -251,6 +226,55 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"NotInItsFolder", &CheckCommands::find, writes("check_02.txt", "\r\n---------- CHECK_01.TXT\r\n"),
                     false, "find", 9, false,
                     "The current folder does not hold the program: it is meant to be started in its own folder."}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// What is at a check file's name when the real runner opens it, as if
+// planted between the clean-up and the open: the command's output goes into
+// a file of the folder's own or nowhere, and the user's file outside stays.
+struct AtTheOpen {
+    const char* name;
+    void (*plant)(const fs::path& outside, const fs::path& check_file);
+    std::string problem;
+    std::string check_file_after;  // what the check file holds afterwards
+};
+
+void PrintTo(const AtTheOpen& c, std::ostream* out) { *out << c.name; }
+
+class CommandOutput : public InScratchDirectory, public testing::WithParamInterface<AtTheOpen> {};
+
+TEST_P(CommandOutput, GoesIntoAFileOfTheFoldersOwnOnly) {
+    const fs::path outside = fs::absolute("elsewhere") / "own.txt";
+    fs::create_directory(outside.parent_path());
+    write_file(outside, "the user's own\n");
+    GetParam().plant(outside, "check_01.txt");
+    const bool outside_was_there = fs::exists(outside);
+
+    SystemCommandRunner runner;
+    EXPECT_EQ(runner.run({"echo written", "check_01.txt"}), GetParam().problem);
+
+    EXPECT_EQ(fs::exists(outside), outside_was_there) << "nothing made outside";
+    if (outside_was_there) {
+        EXPECT_EQ(content_of(outside), "the user's own\n");
+    }
+    EXPECT_EQ(content_of("check_01.txt"), GetParam().check_file_after);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Planted, CommandOutput,
+    testing::Values(
+        AtTheOpen{"PlainFile", [](const fs::path&, const fs::path& file) { write_file(file, "old listing, longer\n"); },
+                  "", "written\n"},
+        AtTheOpen{"Symlink", [](const fs::path& outside, const fs::path& file) { fs::create_symlink(outside, file); },
+                  "cannot be written in this folder: Too many levels of symbolic links", "the user's own\n"},
+        AtTheOpen{"DanglingSymlink",
+                  [](const fs::path& outside, const fs::path& file) {
+                      fs::remove(outside);
+                      fs::create_symlink(outside, file);
+                  },
+                  "cannot be written in this folder: Too many levels of symbolic links", ""},
+        AtTheOpen{"HardLink",
+                  [](const fs::path& outside, const fs::path& file) { fs::create_hard_link(outside, file); },
+                  "cannot be used: it is not a file of its own", "the user's own\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

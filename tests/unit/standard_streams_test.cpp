@@ -2,7 +2,11 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <array>
+#include <utility>
 
 namespace sumwright {
 namespace {
@@ -36,10 +40,16 @@ TEST_F(ClosedStandardInput, GetsAStandInSoNoFileTakesItsPlace) {
     ::close(file);
 }
 
+// The very file each open stream was, not merely one opened alike.
 TEST(StandardStreams, OpenStreamsAreLeftAlone) {
-    const int before = ::fcntl(STDOUT_FILENO, F_GETFL);
+    const auto identity = [](int fd) {
+        struct stat status {};
+        EXPECT_EQ(::fstat(fd, &status), 0);
+        return std::pair(status.st_dev, status.st_ino);
+    };
+    const auto before = std::array{identity(STDIN_FILENO), identity(STDOUT_FILENO), identity(STDERR_FILENO)};
     EXPECT_TRUE(standard_streams::ensure_open());
-    EXPECT_EQ(::fcntl(STDOUT_FILENO, F_GETFL), before);
+    EXPECT_EQ((std::array{identity(STDIN_FILENO), identity(STDOUT_FILENO), identity(STDERR_FILENO)}), before);
 }
 
 }  // namespace

@@ -181,28 +181,10 @@ TEST(SubtotalBody, OtherSeparatorGoesBetweenEveryArgument) {
         R"(=IF(F2<>"",SUM(INDIRECT("D"&TEXT((MAX(1,F$2:INDIRECT("F"&TEXT(ROW()-1,"#")))+IF(ROW()>2,1,0)),"#")):INDIRECT("D"&TEXT(ROW(),"#"))),""))");
 }
 
-// Takes lines until its limit, then fails every write, as a full disk does.
-class FillsUp final : public LineSink {
-public:
-    explicit FillsUp(std::size_t limit) : limit_(limit) {}
-    void write_text(std::string_view text) override { pending_ += text; }
-    void write_line(std::string_view text) override {
-        lines_.push_back(pending_ + std::string(text));
-        pending_.clear();
-    }
-    [[nodiscard]] bool failed() const override { return lines_.size() >= limit_; }
-    [[nodiscard]] const Lines& lines() const { return lines_; }
-
-private:
-    std::size_t limit_;
-    std::string pending_;
-    Lines lines_;
-};
-
 TEST(SubtotalBody, LargestLevelCountStreamsAndStopsOnceTheReportCanTakeNoMore) {
     // Nothing is prepared per level before the first line is written, and
     // without the stop this would compose billions of ever longer formulas.
-    FillsUp sink(echo_lines + 3 * marker_block_lines);
+    MemoryLineSink sink(echo_lines + 3 * marker_block_lines);
     write_subtotal_body(sink, {"A", std::numeric_limits<std::int32_t>::max(), "D", 2, "F"}, ";");
     const Lines& lines = sink.lines();
     EXPECT_LT(lines.size(), echo_lines + 4 * marker_block_lines + 2 * sum_block_lines + 2);
