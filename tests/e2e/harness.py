@@ -22,6 +22,7 @@ import struct
 import subprocess
 import termios
 import time
+import unicodedata
 from pathlib import Path
 from typing import Iterable, Iterator, Sequence
 
@@ -52,7 +53,18 @@ class Editing:
     shared: bool = True
 
 
+WIDE = "\xe3\x81\x82"  # a character two columns wide, as UTF-8 bytes
 EDITING = [
+    # Up and Down recall the earlier answers of the run: these rows are the
+    # four answers of runs of their own.
+    Editing("{Up}{Down}C", "C"),
+    Editing("x{Up}{Backspace}D", "D"),
+    Editing("", ""),
+    Editing("{Up}{Up}{Up}{Down}{Down}{End}Z", "DZ"),
+    Editing("E", "E"),
+    Editing("{Up}", "E"),
+    Editing("7", "7"),
+    Editing("{Up}{Up}{Down}", "7"),
     Editing("xB{Left}{Backspace}{Right},z", "B,z"),
     Editing('DQ{Left}{Del}{Home}"{End}', '"D'),
     Editing("", ""),
@@ -60,11 +72,16 @@ EDITING = [
     Editing("ab{Home}{Del}{End}{Left}X", "Xb"),
     Editing("{Left}{Backspace}{Del}{Home}{End}A{Right}{Del}", "A"),
     Editing("abc{Esc}C", "C"),
-    Editing("C{Up}{Down}{PgUp}{PgDn}{Ins}{F1}{F5}{F12}D", "CD", shared=False),
-    Editing("a{Ctrl+Left}{Shift+Right}{Alt+F1}{Ctrl+F5}{SS3 Up}{Linux F1}{Alt+x}b{Ctrl+h}c", "ac", shared=False),
+    Editing("a{Alt+Enter}b{Alt+Backspace}c{Alt+Tab}", "abc", shared=False),
+    Editing("C{PgUp}{PgDn}{Ins}{F1}{F5}{F12}D", "CD", shared=False),
+    Editing("a{Ctrl+Left}{Shift+Right}{Alt+F1}{Ctrl+F5}{SS3 Down}{Linux F1}{Alt+x}b{Ctrl+h}c", "ac", shared=False),
     Editing("a{Linux Home}X{SS3 End}Y", "XaY", shared=False),
     Editing("w{Ctrl+u}xyz{Ctrl+a}{Del}{Ctrl+e}{Backspace}{Tab}{Ctrl+d}", "y", shared=False),
     Editing("\xc3\xa9{Left}a{Right}\xe2\x82\xac{Backspace}\xf0\x9f\x99\x82{Left}{Del}", "a\xc3\xa9", shared=False),
+    Editing(WIDE + "\xe3\x81\x84{Home}{Right}x{End}e\xcc\x81{Left}z", WIDE + "x\xe3\x81\x84ze\xcc\x81", shared=False),
+    Editing("2", "2"),
+    Editing(WIDE * 150 + "{Home}{Del}{End}b", WIDE * 149 + "b", shared=False),
+    Editing("0123456789" * 8 + "{Width 60}{Home}A{End}Z", "A" + "0123456789" * 8 + "Z", shared=False),
 ]
 
 
@@ -82,9 +99,12 @@ TERMINAL_KEYS = {
     "Right": "\x1b[C", "Up": "\x1b[A", "Down": "\x1b[B", "Home": "\x1b[H", "End": "\x1b[F", "Del": "\x1b[3~",
     "Ins": "\x1b[2~", "PgUp": "\x1b[5~", "PgDn": "\x1b[6~", "F1": "\x1bOP", "F5": "\x1b[15~", "F12": "\x1b[24~",
     "Ctrl+Left": "\x1b[1;5D", "Shift+Right": "\x1b[1;2C", "Alt+F1": "\x1b[1;3P", "Ctrl+F5": "\x1b[15;5~",
-    "SS3 Up": "\x1bOA", "SS3 End": "\x1bOF", "Linux F1": "\x1b[[A", "Linux Home": "\x1b[1~", "Alt+x": "\x1bx",
-    "Ctrl+a": "\x01", "Ctrl+e": "\x05", "Ctrl+u": "\x15", "Ctrl+d": "\x04",
+    "SS3 Down": "\x1bOB", "SS3 End": "\x1bOF", "Linux F1": "\x1b[[A", "Linux Home": "\x1b[1~", "Alt+x": "\x1bx",
+    "Ctrl+a": "\x01", "Ctrl+e": "\x05", "Ctrl+u": "\x15", "Ctrl+d": "\x04", "Alt+Enter": "\x1b\r",
+    "Alt+Backspace": "\x1b\x7f", "Alt+Tab": "\x1b\t",
 }
+# A key name that makes the terminal this many columns wide.
+RESIZE = re.compile(r"Width (\d+)")
 
 
 def terminal_bytes(keys: str) -> list[str]:
@@ -92,10 +112,78 @@ def terminal_bytes(keys: str) -> list[str]:
     each Esc alone: it is told from the start of a sequence by the pause."""
     chunks = [""]
     for match in re.finditer(r"\{\{|\{([^}]+)\}|.", keys, re.S):
+        if match.group(1) and RESIZE.fullmatch(match.group(1)):
+            chunks += ["{" + match.group(1) + "}", ""]
+            continue
         chunks[-1] += TERMINAL_KEYS[match.group(1)] if match.group(1) else match.group(0)[0]
         if match.group(1) == "Esc":
             chunks.append("")
     return chunks
+
+
+def columns(character: str) -> int:
+    if unicodedata.category(character) in ("Mn", "Me", "Cf"):
+        return 0
+    return 2 if unicodedata.east_asian_width(character) in "WF" else 1
+
+
+@dataclasses.dataclass
+class Screen:
+    """A terminal's screen as its lines (a line the terminal wrapped is one
+    line) and the cursor's column."""
+    lines: list[str]
+    column: int
+
+
+def screen_after(output: bytes, width: int, resizes: Sequence[tuple[int, int]] = ()) -> Screen:
+    """What a terminal `width` columns wide shows after `output`; at each
+    (output length, width) of `resizes` it takes the new width and rewraps,
+    as tmux and VTE do."""
+    text, resizes, position = output.decode("utf-8", "surrogateescape"), list(resizes), 0
+    lines, y, x, wrapped = [[]], 0, 0, False  # x: the cursor's place in its line
+    for match in re.finditer(r"\x1b\[(\d*)([A-Za-z])|.", text, re.S):
+        while resizes and position >= resizes[0][0]:
+            width = resizes.pop(0)[1]
+        position += len(match.group(0).encode("utf-8", "surrogateescape"))
+        line, start = lines[y], (x - 1 if wrapped else x) // width * width
+        column, code = x - start, match.group(0)
+        count = int(match.group(1) or 1)
+        if match.group(2) == "C":
+            x = start + min(column + count, width - 1)
+        elif match.group(2) == "D":
+            x = start + max(min(column, width - 1) - count, 0)
+        elif match.group(2) == "K":
+            line[x:start + width] = [" "] * max(0, min(len(line), start + width) - x)
+        elif match.group(2) == "J":
+            del line[x:], lines[y + 1:]
+        elif match.group(2) == "A":
+            for _ in range(count):
+                if start >= width:
+                    start -= width
+                elif y > 0:
+                    y, start = y - 1, max(len(lines[y - 1]) - 1, 0) // width * width
+            x = start + min(column, width - 1)
+        elif code == "\r":
+            x = start
+        elif code == "\n":
+            if start + width < len(line):
+                x = start + width + column
+            else:
+                if y + 1 == len(lines):
+                    lines.append([])
+                y, x = y + 1, column
+        elif match.group(2) is None and code >= " " and columns(code) == 0:
+            line[x - 1] += code
+        elif match.group(2) is None and code >= " ":
+            if column + columns(code) > width:  # a wide character leaves the row's last column empty
+                line += [" "] * (x - len(line))
+                line[x:x + width - column], x = [""] * (width - column), x + width - column
+            line += [" "] * (x + columns(code) - len(line))
+            line[x:x + columns(code)] = [code, ""][:columns(code)]
+            x += columns(code)
+        wrapped = match.group(2) is None and code >= " " and x % width == 0
+    end = (x - 1 if wrapped else x) // width * width
+    return Screen(["".join(line).rstrip(" ") for line in lines], x - end)
 
 
 def binary_path() -> Path:
@@ -230,6 +318,8 @@ def _take_terminal(ignored_signals: Sequence[int]) -> None:
 class Terminal:
     """The program on a real pseudo-terminal, driven key by key."""
 
+    WIDTH = 200
+
     def __init__(
         self,
         directory: Path,
@@ -247,7 +337,8 @@ class Terminal:
             install_program(directory, program_name)
         self.directory = directory
         self.master, slave = pty.openpty()
-        fcntl.ioctl(slave, termios.TIOCSWINSZ, struct.pack("HHHH", 50, 200, 0, 0))
+        fcntl.ioctl(slave, termios.TIOCSWINSZ, struct.pack("HHHH", 50, self.WIDTH, 0, 0))
+        self.resizes: list[tuple[int, int]] = []
         self._slave = slave
         if stty:
             subprocess.run(["stty", *stty.split()], stdin=slave, check=True)
@@ -277,6 +368,12 @@ class Terminal:
     def type_keys(self, keys: str) -> None:
         """Types keys in the console driver's notation."""
         for chunk in terminal_bytes(keys):
+            if RESIZE.fullmatch(chunk[1:-1]):
+                self.settle(0.2)
+                width = int(RESIZE.fullmatch(chunk[1:-1]).group(1))
+                self.resizes.append((len(self.output), width))
+                fcntl.ioctl(self._slave, termios.TIOCSWINSZ, struct.pack("HHHH", 50, width, 0, 0))
+                continue
             self.send(chunk)
             time.sleep(0.2 if chunk.endswith("\x1b") else 0)
 
@@ -327,6 +424,9 @@ class Terminal:
 
     def text(self) -> str:
         return self.output.decode("latin-1")
+
+    def screen(self) -> Screen:
+        return screen_after(self.output, self.WIDTH, self.resizes)
 
     def cpu_seconds(self) -> float:
         """User plus system CPU time the program has used so far."""

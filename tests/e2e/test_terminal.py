@@ -77,17 +77,34 @@ def test_an_answer_is_what_is_typed_once_its_prompt_is_shown(terminal, early_key
     assert b"=SUMIF(B:B;B2;D:D)\r\n" in report
 
 
-@pytest.mark.parametrize("stty", ["", "raw", "-icanon min 0 time 0"], ids=["sane", "raw", "min-0"])
-@pytest.mark.parametrize("rows", editing_runs(shared_only=False), ids=lambda rows: "|".join(r.line[:6] for r in rows))
-def test_answers_are_edited_as_in_the_windows_console(tmp_path, rows, stty):
+RUNS = editing_runs(shared_only=False)
+UTF8_RUN = next(rows for rows in RUNS if any("\xc3" in row.keys for row in rows))
+
+
+@pytest.mark.parametrize(
+    "rows, stty, locale",
+    [
+        *((rows, "", "C.UTF-8") for rows in RUNS),
+        # A terminal left raw, or with reads that return at once; a locale
+        # named as `locale -a` names it.
+        (RUNS[-2], "raw", "C.UTF-8"),
+        (RUNS[-2], "-icanon min 0 time 0", "C.UTF-8"),
+        (UTF8_RUN, "", "C.utf8"),
+    ],
+    ids=lambda value: "|".join(r.line[:6] for r in value) if isinstance(value, list) else value,
+)
+def test_answers_are_edited_as_in_the_windows_console(tmp_path, rows, stty, locale):
     """The table that the Windows build's console test types too; the
-    terminal may have been left raw or with reads that return at once."""
-    with Terminal(tmp_path / "terminal", env={"LC_ALL": "C.UTF-8"}, stty=stty) as terminal:
+    screen shows each answer after its prompt as it was entered."""
+    with Terminal(tmp_path / "terminal", env={"LC_ALL": locale}, stty=stty) as terminal:
         assert terminal.answer_dialogue("2", [row.keys for row in rows]) == 0
         assert terminal.stty() == terminal.settings_before
         assert terminal.pending_input() == 0
     piped = run_piped(tmp_path / "piped", dialogue("2", [row.line for row in rows]))
     assert (terminal.directory / "swr_sumif_01.htm").read_bytes() == piped.report("swr_sumif_01.htm")
+    prompt_end = PROMPT_END.rstrip()  # a screen line has no trailing blanks
+    echoed = [line.partition(prompt_end)[2][1:] for line in terminal.screen().lines if prompt_end in line]
+    assert echoed == [row.line.encode("latin-1").decode("utf-8") for row in rows]
 
 
 SIGNAL_KEYS = {"\x03": signal.SIGINT, "\x1c": signal.SIGQUIT}  # Ctrl-C, Ctrl-\\
