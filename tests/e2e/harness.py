@@ -55,16 +55,17 @@ class Editing:
 
 WIDE = "\xe3\x81\x82"  # a character two columns wide, as UTF-8 bytes
 EDITING = [
-    # Up and Down recall the earlier answers of the run: these rows are the
-    # four answers of runs of their own.
+    # Up and Down recall the earlier answers of the run (an empty one and a
+    # repeated one are not kept). Wine's console takes Down past the newest
+    # back to the line as typed; Windows' stays at the newest.
     Editing("{Up}{Down}C", "C"),
     Editing("x{Up}{Backspace}D", "D"),
     Editing("", ""),
-    Editing("{Up}{Up}{Up}{Down}{Down}{End}Z", "DZ"),
+    Editing("{Up}{Up}{Up}{Down}{Down}{End}Z", "DZ", shared=False),
     Editing("E", "E"),
     Editing("{Up}", "E"),
     Editing("7", "7"),
-    Editing("{Up}{Up}{Down}", "7"),
+    Editing("{Up}{Up}{Up}{Down}", "7"),
     Editing("xB{Left}{Backspace}{Right},z", "B,z"),
     Editing('DQ{Left}{Del}{Home}"{End}', '"D'),
     Editing("", ""),
@@ -79,17 +80,20 @@ EDITING = [
     Editing("w{Ctrl+u}xyz{Ctrl+a}{Del}{Ctrl+e}{Backspace}{Tab}{Ctrl+d}", "y", shared=False),
     Editing("\xc3\xa9{Left}a{Right}\xe2\x82\xac{Backspace}\xf0\x9f\x99\x82{Left}{Del}", "a\xc3\xa9", shared=False),
     Editing(WIDE + "\xe3\x81\x84{Home}{Right}x{End}e\xcc\x81{Left}z", WIDE + "x\xe3\x81\x84ze\xcc\x81", shared=False),
-    Editing("2", "2"),
+    Editing("2", "2", shared=False),
     Editing(WIDE * 150 + "{Home}{Del}{End}b", WIDE * 149 + "b", shared=False),
     Editing("0123456789" * 8 + "{Width 60}{Home}A{End}Z", "A" + "0123456789" * 8 + "Z", shared=False),
 ]
 
 
 def editing_runs(shared_only: bool) -> list[list[Editing]]:
-    """The editing rows four at a time, for the four answers of variant 01."""
-    rows = [row for row in EDITING if row.shared or not shared_only]
+    """The editing rows four at a time, for the four answers of variant 01;
+    with `shared_only`, the others give way to empty answers (which Up and
+    Down skip) and runs without a shared row are left out."""
+    rows = [row if row.shared or not shared_only else Editing("", "") for row in EDITING]
     rows += [Editing("", "")] * (-len(rows) % 4)
-    return [rows[i:i + 4] for i in range(0, len(rows), 4)]
+    runs = [rows[i:i + 4] for i in range(0, len(rows), 4)]
+    return [run for run in runs if not shared_only or any(row.shared and row.keys for row in run)]
 
 
 # The bytes a terminal (xterm, the Linux console, tmux, in their SS3 forms

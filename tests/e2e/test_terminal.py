@@ -49,14 +49,15 @@ def test_a_key_wait_acts_on_its_keys_without_enter_and_ignores_others_without_ec
 
 
 @pytest.mark.parametrize(
-    "early_keys, menu_keys",
+    "early_keys, menu_keys, line_end",
     [
-        pytest.param("112", "", id="typed ahead before the banner"),
-        pytest.param("", "2\r", id="Enter after the menu key"),
-        pytest.param("", "22", id="menu key twice"),
+        pytest.param("112", "", "\r", id="typed ahead before the banner"),
+        pytest.param("", "2\r", "\r", id="Enter after the menu key"),
+        pytest.param("", "22", "\r", id="menu key twice"),
+        pytest.param("112", "", "\r\n", id="pasted with CR LF line ends"),
     ],
 )
-def test_an_answer_is_what_is_typed_once_its_prompt_is_shown(terminal, early_keys, menu_keys):
+def test_an_answer_is_what_is_typed_once_its_prompt_is_shown(terminal, early_keys, menu_keys, line_end):
     """Keys typed ahead walk through the key waits; keys a wait leaves unread
     never become part of the answer that follows it."""
     terminal.send(early_keys)
@@ -64,11 +65,10 @@ def test_an_answer_is_what_is_typed_once_its_prompt_is_shown(terminal, early_key
         terminal.expect(wait)
         terminal.send(key)
     terminal.expect("Column name for creating groups = ? ")
-    terminal.send("b\r")
+    terminal.send("b" + line_end)
     screen = terminal.expect("Column name with data (sum) = ? ")
     assert "Column name for creating groups = ? b\r\n\r\nColumn name with data (sum) = ? " in screen
-    for answer in ["d\r", "2\r", "f\r"]:
-        terminal.send(answer)
+    terminal.send(line_end.join(["d", "2", "f", ""]))
     terminal.expect("<Any key> to continue and end")
     terminal.send(UP_ARROW)
     assert terminal.wait() == 0, "an extended key ends the final wait too"
@@ -108,25 +108,31 @@ def test_answers_are_edited_as_in_the_windows_console(tmp_path, rows, stty, loca
 
 
 SIGNAL_KEYS = {"\x03": signal.SIGINT, "\x1c": signal.SIGQUIT}  # Ctrl-C, Ctrl-\\
-ENDING_SIGNALS = [signal.SIGTERM, signal.SIGHUP, signal.SIGUSR1, signal.SIGUSR2, signal.SIGALRM, signal.SIGVTALRM,
-                  signal.SIGPROF, signal.SIGXCPU]
 
 
+# Every ending signal once, each where the program does something else.
 @pytest.mark.parametrize(
-    "interruption, ignored",
+    "interruption, ignored, moment",
     [
-        pytest.param("\x03", False, id="ctrl-c"),
-        pytest.param("\x1c", False, id="ctrl-backslash"),
-        *(pytest.param(number, False, id=number.name.lower()) for number in ENDING_SIGNALS),
+        ("\x03", False, "key wait"),
+        ("\x03", False, "prompt"),
+        ("\x03", False, "prompt on a raw terminal"),
+        ("\x1c", False, "prompt on a raw terminal"),
+        (signal.SIGTERM, False, "check command"),
+        (signal.SIGHUP, False, "prompt"),
+        (signal.SIGUSR1, False, "key wait"),
+        (signal.SIGUSR2, False, "check command"),
+        (signal.SIGALRM, False, "prompt"),
+        (signal.SIGVTALRM, False, "key wait"),
+        (signal.SIGPROF, False, "check command"),
+        (signal.SIGXCPU, False, "prompt on a raw terminal"),
         # Ignored when the program started (a script's background job, nohup):
         # they stay ignored, and a SIGTERM afterwards still cleans up.
-        pytest.param("\x03", True, id="ctrl-c ignored at start"),
-        pytest.param("\x1c", True, id="ctrl-backslash ignored at start"),
-        pytest.param(signal.SIGHUP, True, id="sighup ignored at start"),
-        pytest.param(signal.SIGUSR1, True, id="sigusr1 ignored at start"),
+        ("\x03", True, "prompt"),
+        (signal.SIGHUP, True, "key wait"),
     ],
+    ids=lambda value: value.name.lower() if isinstance(value, signal.Signals) else repr(value),
 )
-@pytest.mark.parametrize("moment", ["key wait", "check command", "prompt", "prompt on a raw terminal"])
 def test_an_interruption_ends_the_program_and_leaves_terminal_and_report_as_they_were(tmp_path, moment,
                                                                                       interruption, ignored):
     tools, work = tmp_path / "tools", tmp_path / "work"
@@ -165,6 +171,9 @@ def test_an_interruption_ends_the_program_and_leaves_terminal_and_report_as_they
         assert terminal.wait() == -number
         assert terminal.stty() == terminal.settings_before
         assert "Check availability" not in terminal.text()
+        # The shell's prompt starts a line of its own, and no empty one.
+        assert terminal.screen().column == 0
+        assert not terminal.text().endswith("\n\r\n")
     assert (work / "swr_sumif_02.htm").read_bytes() == b"previous report"
     assert [p.name for p in work.iterdir() if p.name.endswith(".tmp")] == []
 
