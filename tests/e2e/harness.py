@@ -169,6 +169,8 @@ def screen_after(output: bytes, width: int, resizes: Sequence[tuple[int, int]] =
             x = start + min(column, width - 1)
         elif code == "\r":
             x = start
+        elif code == "\b":
+            x = max(x - 1, start)
         elif code == "\n":
             if start + width < len(line):
                 x = start + width + column

@@ -8,7 +8,7 @@ import time
 
 import pytest
 
-from harness import PROMPT_END, TERMS_WAIT, Terminal, dialogue, editing_runs, run_piped
+from harness import PROMPT_END, TERMS_WAIT, Editing, Terminal, dialogue, editing_runs, run_piped
 
 TERMS_OPTIONS = "<1> yes and continue\r\n<2> no and end\r\n"
 WARNING_OPTIONS = "<1> yes and continue\r\n<2> no  and end\r\n"
@@ -79,24 +79,30 @@ def test_an_answer_is_what_is_typed_once_its_prompt_is_shown(terminal, early_key
 
 RUNS = editing_runs(shared_only=False)
 UTF8_RUN = next(rows for rows in RUNS if any("\xc3" in row.keys for row in rows))
+UTF8 = {"LC_ALL": "C.UTF-8"}
+# The keys a terminal that edits lines itself takes.
+TERMINAL_EDITING = [Editing("xy{Backspace}{Backspace}B", "B"), Editing("w{Ctrl+u}D", "D"), Editing("2", "2"),
+                    Editing("F", "F")]
 
 
 @pytest.mark.parametrize(
-    "rows, stty, locale",
+    "rows, stty, env",
     [
-        *((rows, "", "C.UTF-8") for rows in RUNS),
+        *((rows, "", UTF8) for rows in RUNS),
         # A terminal left raw, or with reads that return at once; a locale
-        # named as `locale -a` names it.
-        (RUNS[-2], "raw", "C.UTF-8"),
-        (RUNS[-2], "-icanon min 0 time 0", "C.UTF-8"),
-        (UTF8_RUN, "", "C.utf8"),
+        # named as `locale -a` names it; terminals that take no cursor moves.
+        (RUNS[-2], "raw", UTF8),
+        (RUNS[-2], "-icanon min 0 time 0", UTF8),
+        (UTF8_RUN, "", {"LC_ALL": "C.utf8"}),
+        (TERMINAL_EDITING, "", {"TERM": "dumb"}),
+        (TERMINAL_EDITING, "raw", {"TERM": ""}),
     ],
-    ids=lambda value: "|".join(r.line[:6] for r in value) if isinstance(value, list) else value,
+    ids=lambda value: "|".join(r.line[:6] for r in value) if isinstance(value, list) else str(value),
 )
-def test_answers_are_edited_as_in_the_windows_console(tmp_path, rows, stty, locale):
+def test_answers_are_edited_as_in_the_windows_console(tmp_path, rows, stty, env):
     """The table that the Windows build's console test types too; the
     screen shows each answer after its prompt as it was entered."""
-    with Terminal(tmp_path / "terminal", env={"LC_ALL": locale}, stty=stty) as terminal:
+    with Terminal(tmp_path / "terminal", env=env, stty=stty) as terminal:
         assert terminal.answer_dialogue("2", [row.keys for row in rows]) == 0
         assert terminal.stty() == terminal.settings_before
         assert terminal.pending_input() == 0
@@ -105,6 +111,7 @@ def test_answers_are_edited_as_in_the_windows_console(tmp_path, rows, stty, loca
     prompt_end = PROMPT_END.rstrip()  # a screen line has no trailing blanks
     echoed = [line.partition(prompt_end)[2][1:] for line in terminal.screen().lines if prompt_end in line]
     assert echoed == [row.line.encode("latin-1").decode("utf-8") for row in rows]
+    assert "TERM" not in env or "\x1b" not in terminal.text()
 
 
 SIGNAL_KEYS = {"\x03": signal.SIGINT, "\x1c": signal.SIGQUIT}  # Ctrl-C, Ctrl-\\
