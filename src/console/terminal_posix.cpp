@@ -1,11 +1,11 @@
 #include <langinfo.h>
-#include <locale.h>
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <clocale>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
