@@ -56,8 +56,8 @@ class Editing:
 WIDE = "\xe3\x81\x82"  # a character two columns wide, as UTF-8 bytes
 EDITING = [
     # Up and Down recall the earlier answers of the run (an empty one and a
-    # repeated one are not kept). Wine's console takes Down past the newest
-    # back to the line as typed; Windows' stays at the newest.
+    # repeated one are not kept). Past the oldest and the newest, Wine's
+    # console goes on to other lines; Windows' stays where it is.
     Editing("{Up}{Down}C", "C"),
     Editing("x{Up}{Backspace}D", "D"),
     Editing("", ""),
@@ -65,7 +65,7 @@ EDITING = [
     Editing("E", "E"),
     Editing("{Up}", "E"),
     Editing("7", "7"),
-    Editing("{Up}{Up}{Up}{Down}", "7"),
+    Editing("{Up}{Up}{Down}", "7"),
     Editing("xB{Left}{Backspace}{Right},z", "B,z"),
     Editing('DQ{Left}{Del}{Home}"{End}', '"D'),
     Editing("", ""),
@@ -131,18 +131,10 @@ def columns(character: str) -> int:
     return 2 if unicodedata.east_asian_width(character) in "WF" else 1
 
 
-@dataclasses.dataclass
-class Screen:
-    """A terminal's screen as its lines (a line the terminal wrapped is one
-    line) and the cursor's column."""
-    lines: list[str]
-    column: int
-
-
-def screen_after(output: bytes, width: int, resizes: Sequence[tuple[int, int]] = ()) -> Screen:
-    """What a terminal `width` columns wide shows after `output`; at each
-    (output length, width) of `resizes` it takes the new width and rewraps,
-    as tmux and VTE do."""
+def screen_after(output: bytes, width: int, resizes: Sequence[tuple[int, int]] = ()) -> tuple[list[str], int]:
+    """The lines a terminal `width` columns wide shows after `output` (a line
+    it wrapped is one line) and the cursor's column; at each (output length,
+    width) of `resizes` it takes that width and rewraps, as tmux and VTE do."""
     text, resizes, position = output.decode("utf-8", "surrogateescape"), list(resizes), 0
     lines, y, x, wrapped = [[]], 0, 0, False  # x: the cursor's place in its line
     for match in re.finditer(r"\x1b\[(\d*)([A-Za-z])|.", text, re.S):
@@ -150,46 +142,31 @@ def screen_after(output: bytes, width: int, resizes: Sequence[tuple[int, int]] =
             width = resizes.pop(0)[1]
         position += len(match.group(0).encode("utf-8", "surrogateescape"))
         line, start = lines[y], (x - 1 if wrapped else x) // width * width
-        column, code = x - start, match.group(0)
-        count = int(match.group(1) or 1)
-        if match.group(2) == "C":
-            x = start + min(column + count, width - 1)
-        elif match.group(2) == "D":
-            x = start + max(min(column, width - 1) - count, 0)
-        elif match.group(2) == "K":
+        column, code, final, count = x - start, match.group(0), match.group(2), int(match.group(1) or 1)
+        wide = columns(code) if final is None and code >= " " else None
+        if final in ("C", "D"):
+            x = start + max(0, min(min(column, width - 1) + (count if final == "C" else -count), width - 1))
+        elif final == "K":
             line[x:start + width] = [" "] * max(0, min(len(line), start + width) - x)
-        elif match.group(2) == "J":
+        elif final == "J":
             del line[x:], lines[y + 1:]
-        elif match.group(2) == "A":
+        elif final == "A":
             for _ in range(count):
-                if start >= width:
-                    start -= width
-                elif y > 0:
-                    y, start = y - 1, max(len(lines[y - 1]) - 1, 0) // width * width
+                y, start = (y, start - width) if start >= width else (y - 1, max(len(lines[y - 1]) - 1, 0) // width * width)
             x = start + min(column, width - 1)
-        elif code == "\r":
-            x = start
-        elif code == "\b":
-            x = max(x - 1, start)
+        elif code in ("\r", "\b"):
+            x = start if code == "\r" else max(x - 1, start)
         elif code == "\n":
-            if start + width < len(line):
-                x = start + width + column
-            else:
-                if y + 1 == len(lines):
-                    lines.append([])
-                y, x = y + 1, column
-        elif match.group(2) is None and code >= " " and columns(code) == 0:
+            lines += [[]] if start + width >= len(line) and y + 1 == len(lines) else []
+            y, x = (y, x + width) if start + width < len(line) else (y + 1, column)
+        elif wide == 0:
             line[x - 1] += code
-        elif match.group(2) is None and code >= " ":
-            if column + columns(code) > width:  # a wide character leaves the row's last column empty
-                line += [" "] * (x - len(line))
-                line[x:x + width - column], x = [""] * (width - column), x + width - column
-            line += [" "] * (x + columns(code) - len(line))
-            line[x:x + columns(code)] = [code, ""][:columns(code)]
-            x += columns(code)
-        wrapped = match.group(2) is None and code >= " " and x % width == 0
-    end = (x - 1 if wrapped else x) // width * width
-    return Screen(["".join(line).rstrip(" ") for line in lines], x - end)
+        elif wide:
+            skipped = width - column if column + wide > width else 0  # a wide character left for the next row
+            line += [" "] * (x + skipped + wide - len(line))
+            line[x:x + skipped + wide], x = [""] * skipped + [code, ""][:wide], x + skipped + wide
+        wrapped = bool(wide) and x % width == 0
+    return ["".join(line).rstrip(" ") for line in lines], x - (x - 1 if wrapped else x) // width * width
 
 
 def binary_path() -> Path:
@@ -374,11 +351,9 @@ class Terminal:
     def type_keys(self, keys: str) -> None:
         """Types keys in the console driver's notation."""
         for chunk in terminal_bytes(keys):
-            if RESIZE.fullmatch(chunk[1:-1]):
-                self.settle(0.2)
-                width = int(RESIZE.fullmatch(chunk[1:-1]).group(1))
-                self.resizes.append((len(self.output), width))
-                fcntl.ioctl(self._slave, termios.TIOCSWINSZ, struct.pack("HHHH", 50, width, 0, 0))
+            if resize := RESIZE.fullmatch(chunk[1:-1]):
+                self.resizes.append((len(self.settle(0.5).encode("latin-1")), int(resize.group(1))))
+                fcntl.ioctl(self._slave, termios.TIOCSWINSZ, struct.pack("HHHH", 50, self.resizes[-1][1], 0, 0))
                 continue
             self.send(chunk)
             time.sleep(0.2 if chunk.endswith("\x1b") else 0)
@@ -431,7 +406,7 @@ class Terminal:
     def text(self) -> str:
         return self.output.decode("latin-1")
 
-    def screen(self) -> Screen:
+    def screen(self) -> tuple[list[str], int]:
         return screen_after(self.output, self.WIDTH, self.resizes)
 
     def cpu_seconds(self) -> float:

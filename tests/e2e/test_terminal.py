@@ -109,7 +109,7 @@ def test_answers_are_edited_as_in_the_windows_console(tmp_path, rows, stty, env)
     piped = run_piped(tmp_path / "piped", dialogue("2", [row.line for row in rows]))
     assert (terminal.directory / "swr_sumif_01.htm").read_bytes() == piped.report("swr_sumif_01.htm")
     prompt_end = PROMPT_END.rstrip()  # a screen line has no trailing blanks
-    echoed = [line.partition(prompt_end)[2][1:] for line in terminal.screen().lines if prompt_end in line]
+    echoed = [line.partition(prompt_end)[2][1:] for line in terminal.screen()[0] if prompt_end in line]
     assert echoed == [row.line.encode("latin-1").decode("utf-8") for row in rows]
     assert "TERM" not in env or "\x1b" not in terminal.text()
 
@@ -121,22 +121,14 @@ SIGNAL_KEYS = {"\x03": signal.SIGINT, "\x1c": signal.SIGQUIT}  # Ctrl-C, Ctrl-\\
 @pytest.mark.parametrize(
     "interruption, ignored, moment",
     [
-        ("\x03", False, "key wait"),
-        ("\x03", False, "prompt"),
-        ("\x03", False, "prompt on a raw terminal"),
-        ("\x1c", False, "prompt on a raw terminal"),
-        (signal.SIGTERM, False, "check command"),
-        (signal.SIGHUP, False, "prompt"),
-        (signal.SIGUSR1, False, "key wait"),
-        (signal.SIGUSR2, False, "check command"),
-        (signal.SIGALRM, False, "prompt"),
-        (signal.SIGVTALRM, False, "key wait"),
-        (signal.SIGPROF, False, "check command"),
-        (signal.SIGXCPU, False, "prompt on a raw terminal"),
+        ("\x03", False, "key wait"), ("\x03", False, "prompt"), ("\x03", False, "prompt on a raw terminal"),
+        ("\x1c", False, "prompt on a raw terminal"), (signal.SIGTERM, False, "check command"),
+        (signal.SIGHUP, False, "prompt"), (signal.SIGUSR1, False, "key wait"), (signal.SIGUSR2, False, "check command"),
+        (signal.SIGALRM, False, "prompt"), (signal.SIGVTALRM, False, "key wait"),
+        (signal.SIGPROF, False, "check command"), (signal.SIGXCPU, False, "prompt on a raw terminal"),
         # Ignored when the program started (a script's background job, nohup):
         # they stay ignored, and a SIGTERM afterwards still cleans up.
-        ("\x03", True, "prompt"),
-        (signal.SIGHUP, True, "key wait"),
+        ("\x03", True, "prompt"), (signal.SIGHUP, True, "key wait"),
     ],
     ids=lambda value: value.name.lower() if isinstance(value, signal.Signals) else repr(value),
 )
@@ -179,7 +171,7 @@ def test_an_interruption_ends_the_program_and_leaves_terminal_and_report_as_they
         assert terminal.stty() == terminal.settings_before
         assert "Check availability" not in terminal.text()
         # The shell's prompt starts a line of its own, and no empty one.
-        assert terminal.screen().column == 0
+        assert terminal.screen()[1] == 0
         assert not terminal.text().endswith("\n\r\n")
     assert (work / "swr_sumif_02.htm").read_bytes() == b"previous report"
     assert [p.name for p in work.iterdir() if p.name.endswith(".tmp")] == []
