@@ -40,8 +40,9 @@ volatile std::sig_atomic_t resized = 0;
 volatile std::sig_atomic_t answer_screen = -1;
 // Bytes read from the terminal that no key has taken yet.
 std::string pending_bytes;
-// The last key was a carriage return: a line feed right after it belongs
-// to the same Enter (text pasted with CR LF line ends).
+// The last key was a carriage return that came together with more: a line
+// feed right after it belongs to the same Enter (text pasted with CR LF
+// line ends), while one typed later is an Enter of its own.
 bool after_carriage_return = false;
 
 bool set_settings(const struct termios& settings) {
@@ -232,7 +233,8 @@ Got next_key(int timeout_ms, TerminalKey& key) {
     pending_bytes.erase(0, decoded.length);
     key = std::move(decoded.key);
     const bool line_feed_of_enter = after_carriage_return && key.bytes[0] == key_codes::line_feed;
-    after_carriage_return = key.kind == TerminalKey::Kind::character && key.bytes[0] == key_codes::carriage_return;
+    after_carriage_return = key.kind == TerminalKey::Kind::character && key.bytes[0] == key_codes::carriage_return &&
+                            (!pending_bytes.empty() || wait_readable(0) == Wait::ready);
     if (line_feed_of_enter) {
         return Got::nothing;
     }

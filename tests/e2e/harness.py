@@ -366,7 +366,7 @@ class Terminal:
             self.expect(wait_text)
             self.send(key)
         for count, answer in enumerate(answers, start=1):
-            self.expect(PROMPT_END, count=count)
+            self.expect(PROMPT_END, count=count + len(self.resizes))  # a resize draws the prompt anew
             self.type_keys(answer + "{Enter}")
         self.expect(FINAL_WAIT)
         self.type_keys("{Up}")  # an extended key ends it too, and is read whole
