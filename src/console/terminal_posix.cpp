@@ -232,14 +232,15 @@ Got next_key(int timeout_ms, TerminalKey& key) {
     }
     pending_bytes.erase(0, decoded.length);
     key = std::move(decoded.key);
-    const bool line_feed_of_enter = after_carriage_return && key.bytes[0] == key_codes::line_feed;
-    after_carriage_return = key.kind == TerminalKey::Kind::character && key.bytes[0] == key_codes::carriage_return &&
+    const bool character = key.kind == TerminalKey::Kind::character;
+    const bool line_feed_of_enter = after_carriage_return && character && key.bytes[0] == key_codes::line_feed;
+    after_carriage_return = character && key.bytes[0] == key_codes::carriage_return &&
                             (!pending_bytes.empty() || wait_readable(0) == Wait::ready);
     if (line_feed_of_enter) {
         return Got::nothing;
     }
     // Signal keys come as keys only from a terminal left without them.
-    if (key.kind == TerminalKey::Kind::character && settings_saved && (saved_settings.c_lflag & ISIG) == 0) {
+    if (character && settings_saved && (saved_settings.c_lflag & ISIG) == 0) {
         using namespace key_codes;
         for (const auto& [byte, signal_number] :
              {std::pair{ctrl_c, SIGINT}, {ctrl_backslash, SIGQUIT}, {ctrl_z, SIGTSTP}}) {
