@@ -56,8 +56,8 @@ class Editing:
 WIDE = "\xe3\x81\x82"  # a character two columns wide, as UTF-8 bytes
 EDITING = [
     # Up and Down recall the earlier answers of the run (an empty one and a
-    # repeated one are not kept). Past the oldest and the newest, Wine's
-    # console goes on to other lines; Windows' stays where it is.
+    # repeated one are not kept). Wine's console keeps a repeated answer
+    # twice and goes on past the oldest and the newest; Windows' does not.
     Editing("{Up}{Down}C", "C"),
     Editing("x{Up}{Backspace}D", "D"),
     Editing("", ""),
@@ -65,7 +65,7 @@ EDITING = [
     Editing("A", "A"),
     Editing("E", "E"),
     Editing("{Up}", "E"),
-    Editing("{Up}{Up}", "A"),
+    Editing("{Up}{Up}", "A", shared=False),
     Editing("xB{Left}{Backspace}{Right},z", "B,z"),
     Editing('DQ{Left}{Del}{Home}"{End}', '"D'),
     Editing("", ""),

@@ -152,16 +152,5 @@ TEST(LineEditor, ALongLineScrollsSidewaysAndIsWrittenWholeWhenEntered) {
     EXPECT_EQ(editor.line(), "xy0123456789");
 }
 
-TEST(LineEditor, OutsideAUtf8LocaleEveryByteIsACharacter) {
-    AnswerHistory history;
-    LineEditor editor("", false, history, one_column);
-    for (const char* bytes : {"\xC3", "\xA9", "\x7F", "\x04"}) {
-        EXPECT_EQ(editor.apply({Kind::character, bytes}), LineEditor::Outcome::editing);
-    }
-    EXPECT_EQ(editor.line(), "\xC3");
-    editor.apply({Kind::escape, ""});
-    EXPECT_EQ(editor.apply({Kind::character, "\x04"}), LineEditor::Outcome::input_ended);
-}
-
 }  // namespace
 }  // namespace sumwright
