@@ -13,9 +13,16 @@
 
 namespace {
 
+using sumwright::AnswerHistory;
 using sumwright::decode_terminal_key;
 using sumwright::DecodedKey;
 using sumwright::LineEditor;
+
+// Wide characters take two columns, combining marks none.
+std::size_t column_width(std::string_view character) {
+    const auto lead = static_cast<unsigned char>(character[0]);
+    return lead == 0xCC || lead == 0xCD ? 0 : lead >= 0xE1 ? 2 : 1;
+}
 
 // Whole UTF-8 characters only (or any bytes outside a UTF-8 locale), and no
 // control byte: nothing of an escape sequence or of an editing key.
@@ -51,7 +58,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool utf8 = (data[0] & 1U) != 0;
     const std::size_t width = data[0] >> 1U;
     std::string_view typed(reinterpret_cast<const char*>(data) + 1, size - 1);
-    LineEditor editor("Column name for creating groups = ? ", utf8);
+    AnswerHistory history;
+    history.add("earlier answer");
+    LineEditor editor("Column name for creating groups = ? ", utf8, history, column_width);
     auto outcome = LineEditor::Outcome::editing;
     while (!typed.empty() && outcome == LineEditor::Outcome::editing) {
         const DecodedKey early = decode_terminal_key(typed, utf8, false);
@@ -64,6 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(is_answer_text(editor.line(), utf8), "no escape sequence, no broken character in an answer");
     }
     editor.redraw(width);
+    editor.resized(width / 2);
     editor.finish(width, "\r\n");
     return 0;
 }

@@ -2,31 +2,13 @@
 
 #include <utility>
 
+#include "console/key_codes.h"
 #include "console/line_input.h"
 
 namespace sumwright {
 namespace {
 
-constexpr char escape = '\x1B';
-
-// Scan codes of the keys the editor acts on.
-enum ScanCode : unsigned char {
-    f1 = 59,
-    f2 = 60,
-    f3 = 61,
-    f4 = 62,
-    f5 = 63,
-    home = 71,
-    up = 72,
-    page_up = 73,
-    left = 75,
-    right = 77,
-    end = 79,
-    down = 80,
-    page_down = 81,
-    insert = 82,
-    del = 83,
-};
+using namespace key_codes;
 
 bool between(char c, unsigned lowest, unsigned highest) {
     const auto byte = static_cast<unsigned char>(c);
@@ -83,8 +65,8 @@ DecodedKey decode_escape(std::string_view bytes, bool utf8, bool complete) {
         length = sequence_length(bytes, 2, 0x20, complete);
     } else if (bytes[1] == 'O') {
         length = sequence_length(bytes, 2, 0x30, complete);
-    } else if (bytes[1] != escape && (between(bytes[1], 0, 0x1F) || bytes[1] == '\x7F')) {
-        return taken(Kind::escape, bytes, 1);  // Esc, then a control key
+    } else if (bytes[1] != escape && (between(bytes[1], 0, 0x1F) || bytes[1] == del_character)) {
+        length = 2;  // Alt with a control key (Enter, Backspace, Tab)
     } else {
         // Alt with a key, or with a whole sequence (Esc Esc [ D).
         const DecodedKey rest = decode_terminal_key(bytes.substr(1), utf8, complete);
@@ -97,17 +79,6 @@ DecodedKey decode_escape(std::string_view bytes, bool utf8, bool complete) {
         length = rest.length + 1;
     }
     return length == 0 ? incomplete() : taken(Kind::sequence, bytes, length);
-}
-
-std::size_t count_characters(std::string_view text, bool utf8) {
-    if (!utf8) {
-        return text.size();
-    }
-    std::size_t count = 0;
-    for (const char c : text) {
-        count += is_continuation(c) ? 0 : 1;
-    }
-    return count;
 }
 
 std::string cursor_move(std::size_t columns, char direction) {
@@ -151,8 +122,8 @@ char scan_code_of(std::string_view sequence) {
         {"[1~", home}, {"[2~", insert}, {"[3~", del},  {"[4~", end}, {"[5~", page_up}, {"[6~", page_down},
         {"[7~", home}, {"[8~", end},    {"OP", f1},    {"OQ", f2},   {"OR", f3},       {"OS", f4},
         {"[[A", f1},   {"[[B", f2},     {"[[C", f3},   {"[[D", f4},  {"[[E", f5},      {"[15~", f5},
-        {"[17~", 64},  {"[18~", 65},    {"[19~", 66},  {"[20~", 67}, {"[21~", 68},     {"[23~", 133},
-        {"[24~", 134},
+        {"[17~", f6},  {"[18~", f7},    {"[19~", f8},  {"[20~", f9}, {"[21~", f10},    {"[23~", f11},
+        {"[24~", f12},
     };
     for (const auto& entry : entries) {
         if (sequence == entry.sequence) {
@@ -162,106 +133,180 @@ char scan_code_of(std::string_view sequence) {
     return 0;
 }
 
-LineEditor::LineEditor(std::string prompt_row, bool utf8) : prompt_row_(std::move(prompt_row)), utf8_(utf8) {}
+void AnswerHistory::add(const std::string& answer) {
+    if (!answer.empty() && (answers_.empty() || answers_.back() != answer)) {
+        answers_.push_back(answer);
+    }
+}
+
+void AnswerHistory::begin() { recalled_ = answers_.size(); }
+
+const std::string* AnswerHistory::previous() {
+    if (recalled_ == 0) {
+        return nullptr;
+    }
+    return &answers_[--recalled_];
+}
+
+const std::string* AnswerHistory::next() {
+    if (recalled_ + 1 >= answers_.size()) {
+        return nullptr;
+    }
+    return &answers_[++recalled_];
+}
+
+LineEditor::LineEditor(std::string prompt_row, bool utf8, AnswerHistory& history, ColumnWidth column_width)
+    : prompt_row_(std::move(prompt_row)), utf8_(utf8), history_(history), column_width_(column_width) {
+    history_.begin();
+}
 
 std::size_t LineEditor::next_boundary(std::size_t at) const {
     if (at >= line_.size()) {
         return line_.size();
     }
-    ++at;
-    while (utf8_ && at < line_.size() && is_continuation(line_[at])) {
-        ++at;
+    const DecodedKey first = decode_terminal_key(std::string_view(line_).substr(at), utf8_, true);
+    at += first.length;
+    // Combining marks go with the character before them.
+    while (at < line_.size()) {
+        const DecodedKey mark = decode_terminal_key(std::string_view(line_).substr(at), utf8_, true);
+        if (width_of(mark.key.bytes) != 0) {
+            break;
+        }
+        at += mark.length;
     }
     return at;
 }
 
 std::size_t LineEditor::previous_boundary(std::size_t at) const {
-    if (at == 0) {
-        return 0;
+    std::size_t start = 0;
+    for (std::size_t next = 0; next < at; next = next_boundary(next)) {
+        start = next;
     }
-    --at;
-    while (utf8_ && at > 0 && is_continuation(line_[at])) {
-        --at;
-    }
-    return at;
+    return start;
 }
 
-std::size_t LineEditor::characters(std::size_t from, std::size_t to) const {
-    return count_characters(std::string_view(line_).substr(from, to - from), utf8_);
+std::size_t LineEditor::width_of(std::string_view character) const { return utf8_ ? column_width_(character) : 1; }
+
+std::size_t LineEditor::columns_of(std::string_view text) const {
+    std::size_t columns = 0;
+    while (!text.empty()) {
+        const DecodedKey character = decode_terminal_key(text, utf8_, true);
+        columns += width_of(character.key.bytes);
+        text.remove_prefix(character.length);
+    }
+    return columns;
 }
 
-std::size_t LineEditor::byte_of(std::size_t character) const {
-    std::size_t at = 0;
-    for (std::size_t i = 0; i < character; ++i) {
-        at = next_boundary(at);
+std::vector<LineEditor::Unit> LineEditor::units() const {
+    std::vector<Unit> units{{0, 0}};
+    while (units.back().byte < line_.size()) {
+        const std::size_t at = units.back().byte;
+        const std::size_t next = next_boundary(at);
+        units.push_back({next, units.back().column + columns_of(std::string_view(line_).substr(at, next - at))});
     }
-    return at;
+    return units;
 }
 
 std::size_t LineEditor::room(std::size_t width) const {
     constexpr std::size_t usual_width = 80;
     width = width == 0 ? usual_width : width;
     // The last column stays free for the cursor.
-    const std::size_t start = count_characters(prompt_row_, utf8_) % width;
+    const std::size_t start = columns_of(prompt_row_) % width;
     return width > start + 2 ? width - start - 1 : 1;
+}
+
+void LineEditor::move_left() { cursor_ = previous_boundary(cursor_); }
+
+void LineEditor::move_right() { cursor_ = next_boundary(cursor_); }
+
+void LineEditor::move_home() { cursor_ = 0; }
+
+void LineEditor::move_end() { cursor_ = line_.size(); }
+
+void LineEditor::erase_back() {
+    const std::size_t start = previous_boundary(cursor_);
+    line_.erase(start, cursor_ - start);
+    cursor_ = start;
+}
+
+void LineEditor::erase_forward() { line_.erase(cursor_, next_boundary(cursor_) - cursor_); }
+
+void LineEditor::clear_line() {
+    line_.clear();
+    cursor_ = 0;
+}
+
+void LineEditor::recall(const std::string* answer) {
+    if (answer != nullptr) {
+        line_ = *answer;
+        cursor_ = line_.size();
+    }
+}
+
+void LineEditor::insert(const std::string& text) {
+    if (line_.size() + text.size() <= LineInput::line_limit) {
+        line_.insert(cursor_, text);
+        cursor_ += text.size();
+    }
 }
 
 LineEditor::Outcome LineEditor::apply(const TerminalKey& key) {
     using Kind = TerminalKey::Kind;
     if (key.kind == Kind::escape) {
-        line_.clear();
-        cursor_ = 0;
+        clear_line();
     } else if (key.kind == Kind::sequence) {
         switch (static_cast<unsigned char>(scan_code_of(key.bytes))) {
             case left:
-                cursor_ = previous_boundary(cursor_);
+                move_left();
                 break;
             case right:
-                cursor_ = next_boundary(cursor_);
+                move_right();
                 break;
             case home:
-                cursor_ = 0;
+                move_home();
                 break;
             case end:
-                cursor_ = line_.size();
+                move_end();
                 break;
             case del:
-                line_.erase(cursor_, next_boundary(cursor_) - cursor_);
+                erase_forward();
+                break;
+            case up:
+                recall(history_.previous());
+                break;
+            case down:
+                recall(history_.next());
                 break;
             default:
                 break;  // every other key is ignored
         }
     } else if (key.kind == Kind::character) {
         switch (key.bytes[0]) {
-            case '\r':
-            case '\n':
+            case carriage_return:
+            case line_feed:
+                history_.add(line_);
                 return Outcome::entered;
-            case '\x7F':
-            case '\b': {
-                const std::size_t start = previous_boundary(cursor_);
-                line_.erase(start, cursor_ - start);
-                cursor_ = start;
+            case del_character:
+            case backspace:
+                erase_back();
                 break;
-            }
-            case '\x01':  // Ctrl-A
-                cursor_ = 0;
+            case ctrl_a:
+                move_home();
                 break;
-            case '\x05':  // Ctrl-E
-                cursor_ = line_.size();
+            case ctrl_e:
+                move_end();
                 break;
-            case '\x15':  // Ctrl-U
-                line_.clear();
-                cursor_ = 0;
+            case ctrl_u:
+                clear_line();
                 break;
-            case '\x04':  // Ctrl-D
+            case ctrl_d:
                 if (line_.empty()) {
                     return Outcome::input_ended;
                 }
                 break;
             default:
-                if (!between(key.bytes[0], 0, 0x1F) && line_.size() + key.bytes.size() <= LineInput::line_limit) {
-                    line_.insert(cursor_, key.bytes);
-                    cursor_ += key.bytes.size();
+                if (!between(key.bytes[0], 0, 0x1F)) {
+                    insert(key.bytes);
                 }
                 break;
         }
@@ -271,32 +316,36 @@ LineEditor::Outcome LineEditor::apply(const TerminalKey& key) {
 
 std::string LineEditor::render(std::size_t width) {
     const std::size_t columns = room(width);
-    const std::size_t total = characters(0, line_.size());
-    const std::size_t at = characters(0, cursor_);
+    const std::vector<Unit> all = units();
+    const std::size_t last_unit = all.size() - 1;
+    std::size_t at = 0;
+    while (all[at].byte < cursor_) {
+        ++at;
+    }
+    // Columns from unit `from` up to unit `to`.
+    const auto span = [&](std::size_t from, std::size_t to) { return all[to].column - all[from].column; };
     // As much of the line in view as fits, and always the cursor.
-    if (offset_ > 0 && total < offset_ + columns) {
-        offset_ = total > columns ? total - columns : 0;
+    offset_ = std::min(offset_, at);
+    while (offset_ > 0 && span(offset_ - 1, last_unit) <= columns) {
+        --offset_;
     }
-    if (at < offset_) {
-        offset_ = at;
-    } else if (at > offset_ + columns) {
-        offset_ = at - columns;
+    while (offset_ < at && span(offset_, at) > columns) {
+        ++offset_;
     }
-    const std::size_t first = byte_of(offset_);
-    std::size_t last = first;
-    for (std::size_t i = 0; i < columns && last < line_.size(); ++i) {
-        last = next_boundary(last);
+    std::size_t end = offset_;
+    while (end < last_unit && span(offset_, end + 1) <= columns) {
+        ++end;
     }
-    std::string visible = line_.substr(first, last - first);
-    const std::size_t visible_columns = characters(first, last);
-    const std::size_t cursor_column = at - offset_;
+    const std::size_t visible_columns = span(offset_, end);
+    std::string visible = line_.substr(all[offset_].byte, all[end].byte - all[offset_].byte);
+    const std::size_t cursor_column = span(offset_, at);
 
     std::string out;
     const bool same_start = offset_ == shown_offset_;
     if (same_start && visible == shown_) {
         out = cursor_column < shown_cursor_ ? cursor_move(shown_cursor_ - cursor_column, 'D')
                                             : cursor_move(cursor_column - shown_cursor_, 'C');
-    } else if (same_start && shown_cursor_ == count_characters(shown_, utf8_) && cursor_column == visible_columns &&
+    } else if (same_start && shown_cursor_ == columns_of(shown_) && cursor_column == visible_columns &&
                visible.starts_with(shown_)) {
         out = visible.substr(shown_.size());  // typed at the end: the echo alone
     } else {
@@ -309,7 +358,7 @@ std::string LineEditor::render(std::size_t width) {
 }
 
 std::string LineEditor::finish(std::size_t width, std::string_view line_end) {
-    if (characters(0, line_.size()) <= room(width)) {
+    if (columns_of(line_) <= room(width)) {
         return render(width) + std::string(line_end);
     }
     // The whole answer from the start of its place on, wrapped by the terminal.
@@ -321,6 +370,14 @@ std::string LineEditor::redraw(std::size_t width) {
     shown_.clear();
     shown_cursor_ = 0;
     return "\r" + prompt_row_ + render(width);
+}
+
+std::string LineEditor::resized(std::size_t width) {
+    // The terminal rewraps the row at the new width; the cursor stays after
+    // the same text, on a later row where the text no longer fits.
+    const std::size_t cursor = columns_of(prompt_row_) + shown_cursor_;
+    const std::size_t rows_up = width == 0 ? 0 : cursor / width;
+    return "\r" + cursor_move(rows_up, 'A') + "\x1B[J" + redraw(width);
 }
 
 }  // namespace sumwright

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace sumwright {
 
@@ -35,6 +36,29 @@ DecodedKey decode_terminal_key(std::string_view bytes, bool utf8, bool complete)
 // sequence (without its Esc); 0 for sequences without a counterpart.
 char scan_code_of(std::string_view sequence);
 
+// The answers typed so far in a run, for Up and Down at the next prompts,
+// as the Windows console keeps them: an empty answer and one equal to the
+// newest are not stored. Up at a fresh prompt recalls the newest, each
+// further Up the one before; Down the one after. Neither goes past the
+// oldest or the newest answer: there the line stays as it is.
+class AnswerHistory {
+public:
+    void add(const std::string& answer);
+    // A fresh prompt: nothing recalled yet.
+    void begin();
+    // The answer recalled, or nothing where there is none to go to.
+    const std::string* previous();
+    const std::string* next();
+
+private:
+    std::vector<std::string> answers_;
+    std::size_t recalled_ = 0;  // answers_.size() while none is
+};
+
+// The columns a terminal gives one whole character: 2 for a wide one, 0 for
+// a combining mark.
+using ColumnWidth = std::size_t (*)(std::string_view character);
+
 // The editing of one typed answer on a terminal, as the Windows console edits
 // a line: keys in, bytes for the terminal out. The answer is drawn on the
 // prompt's row after the prompt; a line too long for the row scrolls
@@ -45,8 +69,9 @@ public:
     enum class Outcome { editing, entered, input_ended };
 
     // `prompt_row` is the text already on the cursor's row. In a UTF-8
-    // locale a character of several bytes is edited as one.
-    LineEditor(std::string prompt_row, bool utf8);
+    // locale a character of several bytes is edited as one, and so is a
+    // character with the combining marks after it.
+    LineEditor(std::string prompt_row, bool utf8, AnswerHistory& history, ColumnWidth column_width);
 
     Outcome apply(const TerminalKey& key);
     // Bytes that bring the screen up to date with the line, for a terminal
@@ -56,22 +81,44 @@ public:
     std::string finish(std::size_t width, std::string_view line_end);
     // Bytes that draw the prompt's row and the line anew on an empty row.
     std::string redraw(std::size_t width);
+    // Bytes that draw them anew after the terminal became `width` columns
+    // wide and rewrapped the row the cursor is on.
+    std::string resized(std::size_t width);
 
     [[nodiscard]] const std::string& line() const { return line_; }
 
 private:
+    // One character with its combining marks: one place on the screen.
+    struct Unit {
+        std::size_t byte;
+        std::size_t column;  // the columns of the units before it
+    };
+
+    void move_left();
+    void move_right();
+    void move_home();
+    void move_end();
+    void erase_back();
+    void erase_forward();
+    void clear_line();
+    void recall(const std::string* answer);
+    void insert(const std::string& text);
+
     [[nodiscard]] std::size_t next_boundary(std::size_t at) const;
     [[nodiscard]] std::size_t previous_boundary(std::size_t at) const;
-    [[nodiscard]] std::size_t characters(std::size_t from, std::size_t to) const;
-    [[nodiscard]] std::size_t byte_of(std::size_t character) const;
+    [[nodiscard]] std::size_t width_of(std::string_view character) const;
+    [[nodiscard]] std::size_t columns_of(std::string_view text) const;
+    [[nodiscard]] std::vector<Unit> units() const;
     [[nodiscard]] std::size_t room(std::size_t width) const;
 
     std::string prompt_row_;
     bool utf8_;
+    AnswerHistory& history_;
+    ColumnWidth column_width_;
     std::string line_;
-    std::size_t cursor_ = 0;  // a byte index at a character boundary
-    std::size_t offset_ = 0;  // the first character in view
-    // What the screen shows: its first character, bytes and cursor column.
+    std::size_t cursor_ = 0;  // a byte index at a unit's start
+    std::size_t offset_ = 0;  // the first unit in view
+    // What the screen shows: its first unit, bytes and cursor column.
     std::size_t shown_offset_ = 0;
     std::string shown_;
     std::size_t shown_cursor_ = 0;

@@ -1,18 +1,22 @@
+#include <langinfo.h>
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <clocale>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
+#include <cwchar>
 #include <string>
 #include <utility>
 
+#include "console/key_codes.h"
 #include "console/line_editor.h"
 #include "console/terminal.h"
 #include "process/interruption.h"
-#include "text/ascii_text.h"
 
 namespace sumwright::terminal {
 namespace {
@@ -21,7 +25,6 @@ constexpr int input_fd = STDIN_FILENO;
 // How long the rest of an escape sequence or of a multi-byte character may
 // take to arrive after its first byte.
 constexpr int sequence_gap_ms = 50;
-constexpr char extended_prefix = '\xFF';
 constexpr std::size_t usual_width = 80;
 
 // The terminal's settings before the program took it over, and those of the
@@ -29,42 +32,86 @@ constexpr std::size_t usual_width = 80;
 struct termios saved_settings {};
 struct termios program_settings {};
 bool settings_saved = false;
-// Set when the program is continued after a suspension in its own mode.
+// Set when the program is continued after a stop in its own mode, and when
+// the terminal changes its size.
 volatile std::sig_atomic_t continued = 0;
+volatile std::sig_atomic_t resized = 0;
+// Where the line that an answer is typed on is shown, while it is; -1 else.
+volatile std::sig_atomic_t answer_screen = -1;
 // Bytes read from the terminal that no key has taken yet.
 std::string pending_bytes;
+// The last key was a carriage return that came together with more: a line
+// feed right after it belongs to the same Enter (text pasted with CR LF
+// line ends), while one typed later is an Enter of its own.
+bool after_carriage_return = false;
+
+bool set_settings(const struct termios& settings) {
+    while (tcsetattr(input_fd, TCSANOW, &settings) != 0) {
+        if (errno != EINTR) {
+            return false;
+        }
+    }
+    return true;
+}
 
 void restore_settings() {
     if (settings_saved) {
-        tcsetattr(input_fd, TCSANOW, &saved_settings);
+        set_settings(saved_settings);
     }
 }
 
 void reapply_program_settings() {
     if (settings_saved) {
-        tcsetattr(input_fd, TCSANOW, &program_settings);
+        set_settings(program_settings);
         continued = 1;
     }
 }
 
-// Keys without echo and without Enter, one byte at a time, whatever state
-// the terminal was left in (raw, or with reads that return at once); signal
-// keys keep working as they did.
-bool enter_program_mode() {
+// An answer's line cut short by the end of the program is ended, so that
+// what the terminal shows next starts a line of its own.
+void end_answer_line() {
+    if (answer_screen >= 0) {
+        static constexpr char line_end[] = {key_codes::carriage_return, key_codes::line_feed};
+        [[maybe_unused]] const ssize_t written = ::write(answer_screen, line_end, sizeof line_end);
+    }
+}
+
+void note_resize(int /*signal_number*/) { resized = 1; }
+
+enum class Mode {
+    single_keys,     // keys without echo and without Enter, one byte at a time
+    terminal_lines,  // lines edited by the terminal itself, echoed
+};
+
+// Puts the terminal into `mode`, whatever state it was left in (raw, or
+// with reads that return at once); signal keys keep working as they did.
+bool enter_program_mode(Mode mode) {
     if (tcgetattr(input_fd, &saved_settings) != 0) {
         return false;
     }
     program_settings = saved_settings;
-    program_settings.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | IEXTEN);
-    program_settings.c_iflag &= ~static_cast<tcflag_t>(IGNCR);
-    program_settings.c_cc[VMIN] = 1;
-    program_settings.c_cc[VTIME] = 0;
+    if (mode == Mode::single_keys) {
+        program_settings.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | IEXTEN);
+        // Enter comes as the carriage return the keyboard sends.
+        program_settings.c_iflag &= ~static_cast<tcflag_t>(IGNCR | ICRNL | INLCR);
+        program_settings.c_cc[VMIN] = 1;
+        program_settings.c_cc[VTIME] = 0;
+    } else {
+        program_settings.c_lflag |= ICANON | ECHO;
+        program_settings.c_iflag |= ICRNL;
+        program_settings.c_iflag &= ~static_cast<tcflag_t>(IGNCR | INLCR);
+    }
     settings_saved = true;
     continued = 0;
     interruption::set_terminal_restorer(restore_settings);
     interruption::set_terminal_resumer(reapply_program_settings);
     // TCSANOW, not TCSAFLUSH: keys typed ahead stay in the input.
-    tcsetattr(input_fd, TCSANOW, &program_settings);
+    if (!set_settings(program_settings)) {
+        interruption::set_terminal_resumer(nullptr);
+        interruption::set_terminal_restorer(nullptr);
+        settings_saved = false;
+        return false;
+    }
     return true;
 }
 
@@ -73,6 +120,13 @@ void leave_program_mode() {
     restore_settings();
     interruption::set_terminal_restorer(nullptr);
     settings_saved = false;
+}
+
+// A terminal that takes no cursor sequences: an editor's shell buffer, or
+// one whose kind nobody named.
+bool dumb_terminal() {
+    const char* kind = std::getenv("TERM");
+    return kind == nullptr || *kind == '\0' || std::strcmp(kind, "dumb") == 0;
 }
 
 enum class Wait { ready, timeout, ended, interrupted };
@@ -121,19 +175,34 @@ bool take_byte() {
     }
 }
 
-bool utf8_locale() {
-    static const bool utf8 = [] {
-        for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG"}) {
-            const char* value = std::getenv(name);
-            if (value != nullptr && *value != '\0') {
-                std::string text(value);
-                lower_case(text);
-                return text.find("utf-8") != std::string::npos || text.find("utf8") != std::string::npos;
-            }
-        }
-        return false;
+// The character type of the user's locale (LC_ALL, LC_CTYPE, LANG), used
+// for the terminal alone: the program's own locale stays "C".
+locale_t user_characters() {
+    static const locale_t characters = [] {
+        locale_t found = newlocale(LC_CTYPE_MASK, "", nullptr);
+        return found != nullptr ? found : newlocale(LC_CTYPE_MASK, "C", nullptr);
     }();
+    return characters;
+}
+
+bool utf8_locale() {
+    static const bool utf8 =
+        user_characters() != nullptr && std::strcmp(nl_langinfo_l(CODESET, user_characters()), "UTF-8") == 0;
     return utf8;
+}
+
+// The columns the terminal gives one whole UTF-8 character.
+std::size_t column_width(std::string_view character) {
+    const auto lead = static_cast<unsigned char>(character[0]);
+    const std::size_t continuations = character.size() - 1;
+    char32_t code = continuations == 0 ? lead : lead & (0x7FU >> (continuations + 1));
+    for (std::size_t i = 1; i < character.size(); ++i) {
+        code = (code << 6U) | (static_cast<unsigned char>(character[i]) & 0x3FU);
+    }
+    const locale_t before = uselocale(user_characters());
+    const int width = ::wcwidth(static_cast<wchar_t>(code));
+    uselocale(before);
+    return width < 0 ? 1 : static_cast<std::size_t>(width);
 }
 
 enum class Got { key, nothing, ended, interrupted };
@@ -163,9 +232,18 @@ Got next_key(int timeout_ms, TerminalKey& key) {
     }
     pending_bytes.erase(0, decoded.length);
     key = std::move(decoded.key);
+    const bool character = key.kind == TerminalKey::Kind::character;
+    const bool line_feed_of_enter = after_carriage_return && character && key.bytes[0] == key_codes::line_feed;
+    after_carriage_return = character && key.bytes[0] == key_codes::carriage_return &&
+                            (!pending_bytes.empty() || wait_readable(0) == Wait::ready);
+    if (line_feed_of_enter) {
+        return Got::nothing;
+    }
     // Signal keys come as keys only from a terminal left without them.
-    if (key.kind == TerminalKey::Kind::character && settings_saved && (saved_settings.c_lflag & ISIG) == 0) {
-        for (const auto& [byte, signal_number] : {std::pair{'\x03', SIGINT}, {'\x1C', SIGQUIT}, {'\x1A', SIGTSTP}}) {
+    if (character && settings_saved && (saved_settings.c_lflag & ISIG) == 0) {
+        using namespace key_codes;
+        for (const auto& [byte, signal_number] :
+             {std::pair{ctrl_c, SIGINT}, {ctrl_backslash, SIGQUIT}, {ctrl_z, SIGTSTP}}) {
             if (key.bytes[0] == byte) {
                 ::raise(signal_number);
                 return Got::nothing;
@@ -180,14 +258,14 @@ KeyPoll key_poll(const TerminalKey& key) {
         case TerminalKey::Kind::escape:
             return {KeyPoll::Kind::key, "\x1B"};
         case TerminalKey::Kind::sequence:
-            return {KeyPoll::Kind::key, std::string{extended_prefix, scan_code_of(key.bytes)}};
+            return {KeyPoll::Kind::key, std::string{key_codes::extended_prefix, scan_code_of(key.bytes)}};
         default:
             break;
     }
-    if (key.bytes == "\n") {
+    if (key.bytes[0] == key_codes::line_feed) {
         return {KeyPoll::Kind::key, "\r"};  // Enter, as a console reports it
     }
-    if (key.bytes == "\x7F") {
+    if (key.bytes[0] == key_codes::del_character) {
         return {KeyPoll::Kind::key, "\b"};
     }
     return {KeyPoll::Kind::key, key.bytes};
@@ -241,7 +319,7 @@ void discard_pending_input() {
     pending_bytes.clear();
 }
 
-SingleKeyMode::SingleKeyMode() { enter_program_mode(); }
+SingleKeyMode::SingleKeyMode() { enter_program_mode(Mode::single_keys); }
 
 SingleKeyMode::~SingleKeyMode() { leave_program_mode(); }
 
@@ -257,11 +335,32 @@ KeyPoll SingleKeyMode::poll(std::chrono::milliseconds timeout) {
     }
 }
 
-LineEditingMode::LineEditingMode() : active_(enter_program_mode()) {}
+LineEditingMode::LineEditingMode() {
+    if (dumb_terminal()) {
+        enter_program_mode(Mode::terminal_lines);
+    } else {
+        active_ = enter_program_mode(Mode::single_keys);
+    }
+    // The prompt is on standard output's terminal; a line there is ended.
+    answer_screen = ::isatty(STDOUT_FILENO) == 1 ? STDOUT_FILENO : -1;
+    interruption::set_line_ender(end_answer_line);
+    if (active_) {
+        struct sigaction action {};
+        action.sa_handler = note_resize;
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGWINCH, &action, nullptr);
+        resized = 0;
+    }
+}
 
 LineEditingMode::~LineEditingMode() {
-    if (active_) {
+    interruption::set_line_ender(nullptr);
+    answer_screen = -1;
+    if (settings_saved) {
         leave_program_mode();
+    }
+    if (active_) {
+        signal(SIGWINCH, SIG_DFL);
     }
 }
 
@@ -269,16 +368,21 @@ std::optional<std::string> LineEditingMode::read(std::string_view row) const {
     if (!active_) {
         return std::nullopt;
     }
+    static AnswerHistory history;
     const int screen = screen_fd();
     // With the terminal's output processing a line feed also returns the
     // cursor to the start of the row; a raw terminal needs both.
     const bool maps_line_feed = (saved_settings.c_oflag & OPOST) != 0 && (saved_settings.c_oflag & ONLCR) != 0;
     const std::string_view line_end = maps_line_feed ? "\n" : "\r\n";
-    LineEditor editor(std::string(row), utf8_locale());
+    LineEditor editor(std::string(row), utf8_locale(), history, column_width);
     for (;;) {
         if (continued != 0) {
             continued = 0;
             write_screen(screen, editor.redraw(screen_width(screen)));
+        }
+        if (resized != 0) {
+            resized = 0;
+            write_screen(screen, editor.resized(screen_width(screen)));
         }
         TerminalKey key;
         const Got got = next_key(-1, key);
@@ -291,6 +395,7 @@ std::optional<std::string> LineEditingMode::read(std::string_view row) const {
         switch (editor.apply(key)) {
             case LineEditor::Outcome::entered:
                 write_screen(screen, editor.finish(screen_width(screen), line_end));
+                answer_screen = -1;
                 return editor.line();
             case LineEditor::Outcome::input_ended:
                 return std::nullopt;

@@ -3,13 +3,12 @@
 #include <optional>
 #include <string>
 
+#include "console/key_codes.h"
 #include "console/terminal.h"
 
 namespace sumwright::terminal {
 namespace {
 
-constexpr char extended_prefix = '\xFF';
-constexpr char end_of_file_key = '\x1A';  // Ctrl-Z at the start of a line
 // How long a console read that came back empty waits for the control handler
 // to confirm that Ctrl-C, Ctrl-Break or the closing console cut it short.
 constexpr DWORD interruption_grace_ms = 2000;
@@ -82,7 +81,7 @@ std::optional<std::string> key_result(const INPUT_RECORD& record) {
     if (is_modifier(key.wVirtualKeyCode)) {
         return std::nullopt;
     }
-    return std::string{extended_prefix, static_cast<char>(key.wVirtualScanCode & 0xFFU)};
+    return std::string{key_codes::extended_prefix, static_cast<char>(key.wVirtualScanCode & 0xFFU)};
 }
 
 std::size_t read_console_line(HANDLE input, char* buffer, DWORD wanted) {
@@ -92,7 +91,9 @@ std::size_t read_console_line(HANDLE input, char* buffer, DWORD wanted) {
         wait_out_interruption();
         return 0;
     }
-    return buffer[0] == end_of_file_key ? std::size_t{0} : std::size_t{count};
+    return buffer[0] == key_codes::ctrl_z ?  // Ctrl-Z at the start of a line
+               std::size_t{0}
+                                          : std::size_t{count};
 }
 
 }  // namespace

@@ -10,6 +10,7 @@ namespace {
 
 std::atomic<void (*)()> terminal_restorer{nullptr};
 std::atomic<void (*)()> terminal_resumer{nullptr};
+std::atomic<void (*)()> line_ender{nullptr};
 std::array<char, 4096> file_path{};
 std::atomic<bool> file_path_set{false};
 
@@ -18,6 +19,8 @@ std::atomic<bool> file_path_set{false};
 void set_terminal_restorer(void (*restore)()) { terminal_restorer.store(restore); }
 
 void set_terminal_resumer(void (*resume)()) { terminal_resumer.store(resume); }
+
+void set_line_ender(void (*end_line)()) { line_ender.store(end_line); }
 
 void set_file_to_remove(const char* path) {
     file_path_set.store(false);
@@ -39,6 +42,12 @@ void restore_terminal() {
 void resume_terminal() {
     if (auto* resume = terminal_resumer.load()) {
         resume();
+    }
+}
+
+void end_terminal_line() {
+    if (auto* end_line = line_ender.load()) {
+        end_line();
     }
 }
 

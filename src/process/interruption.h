@@ -15,10 +15,16 @@ void install_handlers();
 // async-signal-safe.
 void set_terminal_restorer(void (*restore)());
 
-// What to run when the process is continued after it was suspended (Ctrl-Z)
-// while the terminal was in the program's own mode; nullptr for nothing.
+// What to run when the process is continued after it was stopped (Ctrl-Z,
+// or a stop signal from elsewhere) while the terminal was in the program's own mode; nullptr for nothing.
 // Async-signal-safe, like the restorer.
 void set_terminal_resumer(void (*resume)());
+
+// What to run, before the terminal gets its settings back, when the process
+// ends of a signal: it ends the line that was being typed on, so that the
+// shell's prompt starts a line of its own; nullptr for nothing.
+// Async-signal-safe, like the restorer.
+void set_line_ender(void (*end_line)());
 
 // The path of a file to remove if the process is interrupted; nullptr clears
 // it. The path is copied.

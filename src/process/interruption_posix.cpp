@@ -18,6 +18,7 @@ void set_handler(int signal_number, void (*handler)(int)) {
 }
 
 void clean_up_and_die(int signal_number) {
+    state::end_terminal_line();
     state::restore_terminal();
     if (const char* path = state::file_to_remove()) {
         ::unlink(path);
@@ -27,8 +28,15 @@ void clean_up_and_die(int signal_number) {
     ::raise(signal_number);
 }
 
-// Ctrl-Z: the shell gets its terminal back while the program is stopped,
-// and the program its own settings when it is continued.
+// Continued after a stop, whatever stopped it (Ctrl-Z, or SIGSTOP from
+// elsewhere): the program takes its own terminal settings back.
+void resume(int /*signal_number*/) {
+    const int saved_errno = errno;
+    state::resume_terminal();
+    errno = saved_errno;
+}
+
+// Ctrl-Z: the shell gets its terminal back while the program is stopped.
 void suspend(int /*signal_number*/) {
     const int saved_errno = errno;
     state::restore_terminal();
@@ -39,7 +47,6 @@ void suspend(int /*signal_number*/) {
     ::raise(SIGTSTP);
     sigprocmask(SIG_UNBLOCK, &stop_signal, nullptr);  // stops here until continued
     set_handler(SIGTSTP, suspend);
-    state::resume_terminal();
     errno = saved_errno;
 }
 
@@ -64,6 +71,7 @@ void install_handlers() {
         catch_unless_ignored(signal_number, clean_up_and_die);
     }
     catch_unless_ignored(SIGTSTP, suspend);
+    catch_unless_ignored(SIGCONT, resume);
     set_handler(SIGPIPE, SIG_IGN);
     // A write past the file size limit fails (EFBIG) like any other write.
     set_handler(SIGXFSZ, SIG_IGN);

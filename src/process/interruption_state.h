@@ -6,6 +6,7 @@ namespace sumwright::interruption::state {
 
 void restore_terminal();
 void resume_terminal();
+void end_terminal_line();
 // The unfinished file to remove, or nullptr.
 const char* file_to_remove();
 

@@ -22,6 +22,7 @@ import struct
 import subprocess
 import termios
 import time
+import unicodedata
 from pathlib import Path
 from typing import Iterable, Iterator, Sequence
 
@@ -52,7 +53,19 @@ class Editing:
     shared: bool = True
 
 
+WIDE = "\xe3\x81\x82"  # a character two columns wide, as UTF-8 bytes
 EDITING = [
+    # Up and Down recall the earlier answers of the run (an empty one and a
+    # repeated one are not kept). Wine's console keeps a repeated answer
+    # twice and goes on past the oldest and the newest; Windows' does not.
+    Editing("{Up}{Down}C", "C"),
+    Editing("x{Up}{Backspace}D", "D"),
+    Editing("", ""),
+    Editing("{Up}{Up}{Up}{Down}{Down}{End}Z", "DZ", shared=False),
+    Editing("A", "A"),
+    Editing("E", "E"),
+    Editing("{Up}", "E"),
+    Editing("{Up}{Up}", "A", shared=False),
     Editing("xB{Left}{Backspace}{Right},z", "B,z"),
     Editing('DQ{Left}{Del}{Home}"{End}', '"D'),
     Editing("", ""),
@@ -60,19 +73,27 @@ EDITING = [
     Editing("ab{Home}{Del}{End}{Left}X", "Xb"),
     Editing("{Left}{Backspace}{Del}{Home}{End}A{Right}{Del}", "A"),
     Editing("abc{Esc}C", "C"),
-    Editing("C{Up}{Down}{PgUp}{PgDn}{Ins}{F1}{F5}{F12}D", "CD", shared=False),
-    Editing("a{Ctrl+Left}{Shift+Right}{Alt+F1}{Ctrl+F5}{SS3 Up}{Linux F1}{Alt+x}b{Ctrl+h}c", "ac", shared=False),
+    Editing("a{Alt+Enter}b{Alt+Backspace}c{Alt+Tab}", "abc", shared=False),
+    Editing("C{PgUp}{PgDn}{Ins}{F1}{F5}{F12}D", "CD", shared=False),
+    Editing("a{Ctrl+Left}{Shift+Right}{Alt+F1}{Ctrl+F5}{SS3 Down}{Linux F1}{Alt+x}b{Ctrl+h}c", "ac", shared=False),
     Editing("a{Linux Home}X{SS3 End}Y", "XaY", shared=False),
     Editing("w{Ctrl+u}xyz{Ctrl+a}{Del}{Ctrl+e}{Backspace}{Tab}{Ctrl+d}", "y", shared=False),
     Editing("\xc3\xa9{Left}a{Right}\xe2\x82\xac{Backspace}\xf0\x9f\x99\x82{Left}{Del}", "a\xc3\xa9", shared=False),
+    Editing(WIDE + "\xe3\x81\x84{Home}{Right}x{End}e\xcc\x81{Left}z", WIDE + "x\xe3\x81\x84ze\xcc\x81", shared=False),
+    Editing("2", "2", shared=False),
+    Editing(WIDE * 150 + "{Home}{Del}{End}b", WIDE * 149 + "b", shared=False),
+    Editing("0123456789" * 8 + "{Width 60}{Home}A{End}Z", "A" + "0123456789" * 8 + "Z", shared=False),
 ]
 
 
 def editing_runs(shared_only: bool) -> list[list[Editing]]:
-    """The editing rows four at a time, for the four answers of variant 01."""
-    rows = [row for row in EDITING if row.shared or not shared_only]
+    """The editing rows four at a time, for the four answers of variant 01;
+    with `shared_only`, the others give way to empty answers (which Up and
+    Down skip) and runs without a shared row are left out."""
+    rows = [row if row.shared or not shared_only else Editing("", "") for row in EDITING]
     rows += [Editing("", "")] * (-len(rows) % 4)
-    return [rows[i:i + 4] for i in range(0, len(rows), 4)]
+    runs = [rows[i:i + 4] for i in range(0, len(rows), 4)]
+    return [run for run in runs if not shared_only or any(row.shared and row.keys for row in run)]
 
 
 # The bytes a terminal (xterm, the Linux console, tmux, in their SS3 forms
@@ -82,9 +103,12 @@ TERMINAL_KEYS = {
     "Right": "\x1b[C", "Up": "\x1b[A", "Down": "\x1b[B", "Home": "\x1b[H", "End": "\x1b[F", "Del": "\x1b[3~",
     "Ins": "\x1b[2~", "PgUp": "\x1b[5~", "PgDn": "\x1b[6~", "F1": "\x1bOP", "F5": "\x1b[15~", "F12": "\x1b[24~",
     "Ctrl+Left": "\x1b[1;5D", "Shift+Right": "\x1b[1;2C", "Alt+F1": "\x1b[1;3P", "Ctrl+F5": "\x1b[15;5~",
-    "SS3 Up": "\x1bOA", "SS3 End": "\x1bOF", "Linux F1": "\x1b[[A", "Linux Home": "\x1b[1~", "Alt+x": "\x1bx",
-    "Ctrl+a": "\x01", "Ctrl+e": "\x05", "Ctrl+u": "\x15", "Ctrl+d": "\x04",
+    "SS3 Down": "\x1bOB", "SS3 End": "\x1bOF", "Linux F1": "\x1b[[A", "Linux Home": "\x1b[1~", "Alt+x": "\x1bx",
+    "Ctrl+a": "\x01", "Ctrl+e": "\x05", "Ctrl+u": "\x15", "Ctrl+d": "\x04", "Alt+Enter": "\x1b\r",
+    "Alt+Backspace": "\x1b\x7f", "Alt+Tab": "\x1b\t",
 }
+# A key name that makes the terminal this many columns wide.
+RESIZE = re.compile(r"Width (\d+)")
 
 
 def terminal_bytes(keys: str) -> list[str]:
@@ -92,10 +116,57 @@ def terminal_bytes(keys: str) -> list[str]:
     each Esc alone: it is told from the start of a sequence by the pause."""
     chunks = [""]
     for match in re.finditer(r"\{\{|\{([^}]+)\}|.", keys, re.S):
+        if match.group(1) and RESIZE.fullmatch(match.group(1)):
+            chunks += ["{" + match.group(1) + "}", ""]
+            continue
         chunks[-1] += TERMINAL_KEYS[match.group(1)] if match.group(1) else match.group(0)[0]
         if match.group(1) == "Esc":
             chunks.append("")
     return chunks
+
+
+def columns(character: str) -> int:
+    if unicodedata.category(character) in ("Mn", "Me", "Cf"):
+        return 0
+    return 2 if unicodedata.east_asian_width(character) in "WF" else 1
+
+
+def screen_after(output: bytes, width: int, resizes: Sequence[tuple[int, int]] = ()) -> tuple[list[str], int]:
+    """The lines a terminal `width` columns wide shows after `output` (a line
+    it wrapped is one line) and the cursor's column; at each (output length,
+    width) of `resizes` it takes that width and rewraps, as tmux and VTE do."""
+    text, resizes, position = output.decode("utf-8", "surrogateescape"), list(resizes), 0
+    lines, y, x, wrapped = [[]], 0, 0, False  # x: the cursor's place in its line
+    for match in re.finditer(r"\x1b\[(\d*)([A-Za-z])|.", text, re.S):
+        while resizes and position >= resizes[0][0]:
+            width = resizes.pop(0)[1]
+        position += len(match.group(0).encode("utf-8", "surrogateescape"))
+        line, start = lines[y], (x - 1 if wrapped else x) // width * width
+        column, code, final, count = x - start, match.group(0), match.group(2), int(match.group(1) or 1)
+        wide = columns(code) if final is None and code >= " " else None
+        if final in ("C", "D"):
+            x = start + max(0, min(min(column, width - 1) + (count if final == "C" else -count), width - 1))
+        elif final == "K":
+            line[x:start + width] = [" "] * max(0, min(len(line), start + width) - x)
+        elif final == "J":
+            del line[x:], lines[y + 1:]
+        elif final == "A":
+            for _ in range(count):
+                y, start = (y, start - width) if start >= width else (y - 1, max(len(lines[y - 1]) - 1, 0) // width * width)
+            x = start + min(column, width - 1)
+        elif code in ("\r", "\b"):
+            x = start if code == "\r" else max(x - 1, start)
+        elif code == "\n":
+            lines += [[]] if start + width >= len(line) and y + 1 == len(lines) else []
+            y, x = (y, x + width) if start + width < len(line) else (y + 1, column)
+        elif wide == 0:
+            line[x - 1] += code
+        elif wide:
+            skipped = width - column if column + wide > width else 0  # a wide character left for the next row
+            line += [" "] * (x + skipped + wide - len(line))
+            line[x:x + skipped + wide], x = [""] * skipped + [code, ""][:wide], x + skipped + wide
+        wrapped = bool(wide) and x % width == 0
+    return ["".join(line).rstrip(" ") for line in lines], x - (x - 1 if wrapped else x) // width * width
 
 
 def binary_path() -> Path:
@@ -236,6 +307,8 @@ def _take_terminal(ignored_signals: Sequence[int]) -> None:
 class Terminal:
     """The program on a real pseudo-terminal, driven key by key."""
 
+    WIDTH = 200
+
     def __init__(
         self,
         directory: Path,
@@ -253,7 +326,8 @@ class Terminal:
             install_program(directory, program_name)
         self.directory = directory
         self.master, slave = pty.openpty()
-        fcntl.ioctl(slave, termios.TIOCSWINSZ, struct.pack("HHHH", 50, 200, 0, 0))
+        fcntl.ioctl(slave, termios.TIOCSWINSZ, struct.pack("HHHH", 50, self.WIDTH, 0, 0))
+        self.resizes: list[tuple[int, int]] = []
         self._slave = slave
         if stty:
             subprocess.run(["stty", *stty.split()], stdin=slave, check=True)
@@ -283,6 +357,10 @@ class Terminal:
     def type_keys(self, keys: str) -> None:
         """Types keys in the console driver's notation."""
         for chunk in terminal_bytes(keys):
+            if resize := RESIZE.fullmatch(chunk[1:-1]):
+                self.resizes.append((len(self.settle(0.5).encode("latin-1")), int(resize.group(1))))
+                fcntl.ioctl(self._slave, termios.TIOCSWINSZ, struct.pack("HHHH", 50, self.resizes[-1][1], 0, 0))
+                continue
             self.send(chunk)
             time.sleep(0.2 if chunk.endswith("\x1b") else 0)
 
@@ -294,7 +372,7 @@ class Terminal:
             self.expect(wait_text)
             self.send(key)
         for count, answer in enumerate(answers, start=1):
-            self.expect(PROMPT_END, count=count)
+            self.expect(PROMPT_END, count=count + len(self.resizes))  # a resize draws the prompt anew
             assert leftovers(self.directory) == [], "no unfinished report while an answer is awaited"
             self.type_keys(answer + "{Enter}")
         self.expect(FINAL_WAIT)
@@ -334,6 +412,9 @@ class Terminal:
 
     def text(self) -> str:
         return self.output.decode("latin-1")
+
+    def screen(self) -> tuple[list[str], int]:
+        return screen_after(self.output, self.WIDTH, self.resizes)
 
     def cpu_seconds(self) -> float:
         """User plus system CPU time the program has used so far."""

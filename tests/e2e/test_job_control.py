@@ -3,10 +3,13 @@
 after `fg` keys act at once again, or the prompt and its answer so far are
 drawn again and editing goes on."""
 
+import os
 import shutil
+import signal
 import subprocess
 import time
 import uuid
+from pathlib import Path
 
 import pytest
 
@@ -48,11 +51,18 @@ class ShellInTmux:
                 raise AssertionError("the program did not take the terminal back")
             time.sleep(0.05)
 
+    def stop_program(self):
+        """SIGSTOP from elsewhere, as `kill -STOP` sends it, to the shell's child."""
+        shell = subprocess.run(["tmux", "display-message", "-p", "-t", self.name, "#{pane_pid}"],
+                               capture_output=True, text=True, check=True).stdout.strip()
+        program = Path(f"/proc/{shell}/task/{shell}/children").read_text().split()[0]
+        os.kill(int(program), signal.SIGSTOP)
+
     def close(self):
         subprocess.run(["tmux", "kill-session", "-t", self.name], check=False)
 
 
-# Keys before Ctrl-Z, what `fg` shows, and keys that end the program after it.
+# Keys before the stop, what `fg` shows, and keys that end the program after it.
 MOMENTS = {
     "key wait": ([], "fg\n./www.example.com.exe", ["x2"]),
     "prompt": (["112", "ab", "Left"], "fg\n./www.example.com.exe\nColumn name for creating groups = ? ab",
@@ -60,8 +70,8 @@ MOMENTS = {
 }
 
 
-@pytest.mark.parametrize("moment", MOMENTS)
-def test_suspended_program_gives_the_terminal_back_and_resumes_its_mode(tmp_path, moment):
+@pytest.mark.parametrize("moment, stop", [("key wait", "C-z"), ("prompt", "C-z"), ("prompt", "kill -STOP")])
+def test_suspended_program_gives_the_terminal_back_and_resumes_its_mode(tmp_path, moment, stop):
     before_stop, shown_again, to_the_end = MOMENTS[moment]
     install_program(tmp_path)
     shell = ShellInTmux(tmp_path)
@@ -72,7 +82,10 @@ def test_suspended_program_gives_the_terminal_back_and_resumes_its_mode(tmp_path
         for keys in before_stop:
             shell.type(keys)
             time.sleep(0.3)
-        shell.type("C-z")
+        if stop == "C-z":
+            shell.type("C-z")
+        else:
+            shell.stop_program()
         shell.wait_for("Stopped")
         shell.type("stty -g > stopped.txt; fg", "Enter")
         shell.wait_for(shown_again)

@@ -8,7 +8,7 @@ import time
 
 import pytest
 
-from harness import PROMPT_END, TERMS_WAIT, Terminal, dialogue, editing_runs, run_piped
+from harness import PROMPT_END, TERMS_WAIT, Editing, Terminal, dialogue, editing_runs, run_piped
 
 TERMS_OPTIONS = "<1> yes and continue\r\n<2> no and end\r\n"
 WARNING_OPTIONS = "<1> yes and continue\r\n<2> no  and end\r\n"
@@ -49,14 +49,15 @@ def test_a_key_wait_acts_on_its_keys_without_enter_and_ignores_others_without_ec
 
 
 @pytest.mark.parametrize(
-    "early_keys, menu_keys",
+    "early_keys, menu_keys, line_end",
     [
-        pytest.param("112", "", id="typed ahead before the banner"),
-        pytest.param("", "2\r", id="Enter after the menu key"),
-        pytest.param("", "22", id="menu key twice"),
+        pytest.param("112", "", "\r", id="typed ahead before the banner"),
+        pytest.param("", "2\r", "\r", id="Enter after the menu key"),
+        pytest.param("", "22", "\r", id="menu key twice"),
+        pytest.param("112", "", "\r\n", id="pasted with CR LF line ends"),
     ],
 )
-def test_an_answer_is_what_is_typed_once_its_prompt_is_shown(terminal, early_keys, menu_keys):
+def test_an_answer_is_what_is_typed_once_its_prompt_is_shown(terminal, early_keys, menu_keys, line_end):
     """Keys typed ahead walk through the key waits; keys a wait leaves unread
     never become part of the answer that follows it."""
     terminal.send(early_keys)
@@ -64,11 +65,10 @@ def test_an_answer_is_what_is_typed_once_its_prompt_is_shown(terminal, early_key
         terminal.expect(wait)
         terminal.send(key)
     terminal.expect("Column name for creating groups = ? ")
-    terminal.send("b\r")
+    terminal.send("b" + line_end)
     screen = terminal.expect("Column name with data (sum) = ? ")
     assert "Column name for creating groups = ? b\r\n\r\nColumn name with data (sum) = ? " in screen
-    for answer in ["d\r", "2\r", "f\r"]:
-        terminal.send(answer)
+    terminal.send(line_end.join(["d", "2", "f", ""]))
     terminal.expect("<Any key> to continue and end")
     terminal.send(UP_ARROW)
     assert terminal.wait() == 0, "an extended key ends the final wait too"
@@ -77,41 +77,65 @@ def test_an_answer_is_what_is_typed_once_its_prompt_is_shown(terminal, early_key
     assert b"=SUMIF(B:B;B2;D:D)\r\n" in report
 
 
-@pytest.mark.parametrize("stty", ["", "raw", "-icanon min 0 time 0"], ids=["sane", "raw", "min-0"])
-@pytest.mark.parametrize("rows", editing_runs(shared_only=False), ids=lambda rows: "|".join(r.line[:6] for r in rows))
-def test_answers_are_edited_as_in_the_windows_console(tmp_path, rows, stty):
+RUNS = editing_runs(shared_only=False)
+UTF8_RUN = next(rows for rows in RUNS if any("\xc3" in row.keys for row in rows))
+UTF8 = {"LC_ALL": "C.UTF-8"}
+# The keys a terminal that edits lines itself takes.
+TERMINAL_EDITING = [Editing("xy{Backspace}{Backspace}B", "B"), Editing("w{Ctrl+u}D", "D"), Editing("2", "2"),
+                    Editing("F", "F")]
+
+
+@pytest.mark.parametrize(
+    "rows, stty, env",
+    [
+        *((rows, "", UTF8) for rows in RUNS),
+        # A terminal left raw, or with reads that return at once; a locale
+        # named as `locale -a` names it; terminals that take no cursor moves.
+        (RUNS[-2], "raw", UTF8),
+        (RUNS[-2], "-icanon min 0 time 0", UTF8),
+        (UTF8_RUN, "", {"LC_ALL": "C.utf8"}),
+        (TERMINAL_EDITING, "", {"TERM": "dumb"}),
+        (TERMINAL_EDITING, "raw", {"TERM": ""}),
+        # Outside a UTF-8 locale every byte is a character.
+        ([Editing("\xc3\xa9{Backspace}{Ctrl+d}", "\xc3"), *TERMINAL_EDITING[1:]], "", {"LC_ALL": "C"}),
+    ],
+    ids=lambda value: "|".join(r.line[:6] for r in value) if isinstance(value, list) else str(value),
+)
+def test_answers_are_edited_as_in_the_windows_console(tmp_path, rows, stty, env):
     """The table that the Windows build's console test types too; the
-    terminal may have been left raw or with reads that return at once."""
-    with Terminal(tmp_path / "terminal", env={"LC_ALL": "C.UTF-8"}, stty=stty) as terminal:
+    screen shows each answer after its prompt as it was entered."""
+    with Terminal(tmp_path / "terminal", env=env, stty=stty) as terminal:
         assert terminal.answer_dialogue("2", [row.keys for row in rows]) == 0
         assert terminal.stty() == terminal.settings_before
         assert terminal.pending_input() == 0
     piped = run_piped(tmp_path / "piped", dialogue("2", [row.line for row in rows]))
     assert (terminal.directory / "swr_sumif_01.htm").read_bytes() == piped.report("swr_sumif_01.htm")
+    prompt_end = PROMPT_END.rstrip()  # a screen line has no trailing blanks
+    echoed = [line.partition(prompt_end)[2][1:] for line in terminal.screen()[0] if prompt_end in line]
+    assert echoed == [row.line.encode("latin-1").decode("utf-8", "surrogateescape") for row in rows]
+    assert "TERM" not in env or "\x1b" not in terminal.text()
 
 
 SIGNAL_KEYS = {"\x03": signal.SIGINT, "\x1c": signal.SIGQUIT}  # Ctrl-C, Ctrl-\\
-ENDING_SIGNALS = [signal.SIGTERM, signal.SIGHUP, signal.SIGUSR1, signal.SIGUSR2, signal.SIGALRM, signal.SIGVTALRM,
-                  signal.SIGPROF, signal.SIGXCPU]
 
 
+# Every ending signal once, each where the program does something else.
 @pytest.mark.parametrize(
-    "interruption, ignored",
+    "interruption, ignored, moment",
     [
-        pytest.param("\x03", False, id="ctrl-c"),
-        pytest.param("\x1c", False, id="ctrl-backslash"),
-        *(pytest.param(number, False, id=number.name.lower()) for number in ENDING_SIGNALS),
+        ("\x03", False, "key wait"), ("\x03", False, "prompt"), ("\x03", False, "prompt on a raw terminal"),
+        ("\x1c", False, "prompt on a raw terminal"), (signal.SIGTERM, False, "check command"),
+        (signal.SIGHUP, False, "prompt"), (signal.SIGUSR1, False, "key wait"), (signal.SIGUSR2, False, "check command"),
+        (signal.SIGALRM, False, "prompt"), (signal.SIGVTALRM, False, "key wait"),
+        (signal.SIGPROF, False, "check command"), (signal.SIGXCPU, False, "prompt on a raw terminal"),
         # Ignored when the program started (a script's background job, nohup):
         # they stay ignored, and a SIGTERM afterwards still cleans up.
-        pytest.param("\x03", True, id="ctrl-c ignored at start"),
-        pytest.param("\x1c", True, id="ctrl-backslash ignored at start"),
-        pytest.param(signal.SIGHUP, True, id="sighup ignored at start"),
-        pytest.param(signal.SIGUSR1, True, id="sigusr1 ignored at start"),
-        # Nothing runs after it: the terminal stays as the program had it.
-        pytest.param(signal.SIGKILL, False, id="sigkill"),
+        ("\x03", True, "prompt"), (signal.SIGHUP, True, "key wait"),
+        # Nothing runs after it: no unfinished report, the terminal as the program had it.
+        (signal.SIGKILL, False, "prompt"),
     ],
+    ids=lambda value: value.name.lower() if isinstance(value, signal.Signals) else repr(value),
 )
-@pytest.mark.parametrize("moment", ["key wait", "check command", "prompt", "prompt on a raw terminal"])
 def test_an_interruption_ends_the_program_and_leaves_terminal_and_report_as_they_were(tmp_path, moment,
                                                                                       interruption, ignored):
     tools, work = tmp_path / "tools", tmp_path / "work"
@@ -150,6 +174,9 @@ def test_an_interruption_ends_the_program_and_leaves_terminal_and_report_as_they
         assert terminal.wait() == -number
         assert terminal.stty() == terminal.settings_before or number == signal.SIGKILL
         assert "Check availability" not in terminal.text()
+        # The shell's prompt starts a line of its own, and no empty one.
+        assert terminal.screen()[1] == 0 or number == signal.SIGKILL
+        assert not terminal.text().endswith("\n\r\n")
     assert (work / "swr_sumif_02.htm").read_bytes() == b"previous report"
     assert [p.name for p in work.iterdir() if p.name.endswith(".tmp")] == []
 
