@@ -1,11 +1,7 @@
 """The Windows build, cross-built with MinGW-w64 and run under Wine.
 
-The executable comes from SUMWRIGHT_WINDOWS_BINARY when that is set;
-otherwise the session builds it with the "mingw" preset into
-SUMWRIGHT_WINDOWS_BUILD_DIR (default build/mingw). Stand-ins for the Windows
-sort.exe and find.exe and the console driver (tests/wine) are cross-built
-beside it. Every run goes through one throw-away Wine prefix, whose
-wineserver is killed at the end.
+The build, its stand-ins for sort.exe and find.exe, the console driver and
+the Wine prefix every run goes through come from wine.py.
 
 Most runs happen in a real console: the console driver starts the program in
 a console without a window, types key events into it and reads its screen
@@ -17,119 +13,20 @@ no bare LF occurs. Report files are compared byte for byte.
 
 from __future__ import annotations
 
-import dataclasses
 import os
-import re
-import shutil
 import subprocess
-import tempfile
 from pathlib import Path
 
 import pytest
 
 from harness import (DEFAULT_PROGRAM_NAME, FINAL_WAIT, MENU_WAIT, PROMPT_END, REPORT_NAMES, TERMS_WAIT, WARNING_WAIT,
                      Run, Terminal, dialogue, editing_runs, install_program, run_piped)
-
-SOURCE_DIR = Path(__file__).resolve().parents[2]
-# CTest marks the test as skipped when a reason starting so is printed.
-SKIP = "Windows build not tested: "
-CROSS_COMPILERS = ("x86_64-w64-mingw32-g++-posix", "x86_64-w64-mingw32-g++")
-WINE = ["wine"]
+from wine import (WINE, WindowsBuild, assert_same_console, console_lines, place_tools, program_errors,
+                  screen_lines)
 
 CHECKS_HEADING = ["-" * 58, "Checking the presence of vital assistance programs of MS Windows system:"]
 PATH_HINT = "Most likely it is necessary to updated the system path variable."
 STATUS_CONTROL_C_EXIT = 0xC000013A
-
-
-@dataclasses.dataclass(frozen=True)
-class WindowsBuild:
-    program: Path
-    sort: Path
-    find: Path
-    console_driver: Path
-
-
-def _run(command: list[str], what: str, **kwargs) -> None:
-    completed = subprocess.run(command, capture_output=True, text=True, check=False, **kwargs)
-    if completed.returncode != 0:
-        pytest.fail(f"{what} failed ({' '.join(command)}):\n{completed.stdout}\n{completed.stderr}")
-
-
-def _cross_build(source: Path, build_dir: Path, *configure: str) -> None:
-    _run(["cmake", "-S", str(source), "-B", str(build_dir), *configure], f"configuring {source.name}",
-         cwd=SOURCE_DIR)
-    _run(["cmake", "--build", str(build_dir), "-j", "2"], f"building {source.name}")
-
-
-@pytest.fixture(scope="session")
-def windows_build(tmp_path_factory) -> WindowsBuild:
-    if not any(shutil.which(compiler) for compiler in CROSS_COMPILERS):
-        pytest.skip(SKIP + "no MinGW-w64 cross compiler (Debian package g++-mingw-w64-x86-64-posix)")
-    given = os.environ.get("SUMWRIGHT_WINDOWS_BINARY")
-    if given:
-        program = Path(given).resolve()
-        standins = tmp_path_factory.mktemp("wine-standins")
-    else:
-        build_dir = Path(os.environ.get("SUMWRIGHT_WINDOWS_BUILD_DIR") or SOURCE_DIR / "build" / "mingw")
-        _cross_build(SOURCE_DIR, build_dir, "--preset", "mingw")
-        program = build_dir / "sumwright.exe"
-        standins = build_dir / "wine-standins"
-    _cross_build(SOURCE_DIR / "tests" / "wine", standins, "-G", "Ninja", "-DCMAKE_BUILD_TYPE=RelWithDebInfo",
-                 f"-DCMAKE_TOOLCHAIN_FILE={SOURCE_DIR / 'cmake' / 'mingw-w64-x86_64.cmake'}")
-    return WindowsBuild(program, standins / "sort.exe", standins / "find.exe", standins / "console_driver.exe")
-
-
-def _wineserver() -> str | None:
-    return shutil.which("wineserver") or next(
-        (path for path in ("/usr/lib/wine/wineserver64", "/usr/lib/wine/wineserver") if os.access(path, os.X_OK)),
-        None)
-
-
-@pytest.fixture(scope="session")
-def wine_env() -> dict[str, str]:
-    """Environment for runs under Wine, with a prefix made for this session."""
-    if shutil.which("wine") is None or _wineserver() is None:
-        pytest.skip(SKIP + "Wine is not installed (Debian packages wine and wine64)")
-    scratch = Path(tempfile.mkdtemp(prefix="sumwright-wine-"))
-    env = {
-        "WINEPREFIX": str(scratch / "prefix"),
-        "WINEDEBUG": "-all",
-        # No offers to install Mono or Gecko while the prefix is made.
-        "WINEDLLOVERRIDES": "mscoree,mshtml=",
-    }
-    full_env = {**os.environ, **env}
-    try:
-        subprocess.run(["wine", "wineboot", "--init"], env=full_env, capture_output=True, timeout=600, check=True)
-        subprocess.run([_wineserver(), "-w"], env=full_env, capture_output=True, timeout=600, check=False)
-        yield env
-    finally:
-        subprocess.run([_wineserver(), "-k"], env=full_env, capture_output=True, timeout=60, check=False)
-        shutil.rmtree(scratch, ignore_errors=True)
-
-
-def console_lines(run) -> list[str]:
-    """The console of a piped Windows run as lines; every line end is CR LF."""
-    assert re.search(r"(?<!\r)\n", run.console) is None, "a bare LF on the Windows console"
-    return run.console.replace("\r\n", "\n").split("\n")
-
-
-def screen_lines(text: str) -> list[str]:
-    """Screen text as lines without trailing blanks or trailing empty lines."""
-    lines = [line.rstrip(" ") for line in text.replace("\r\n", "\n").split("\n")]
-    while lines and not lines[-1]:
-        lines.pop()
-    return lines
-
-
-def program_errors(run) -> list[str]:
-    """Standard error without Wine's own notices."""
-    return [line for line in run.errors.splitlines() if line and not line.startswith("wine:")]
-
-
-def place_tools(build: WindowsBuild, directory: Path) -> None:
-    """The stand-ins go where cmd looks first: the current directory."""
-    for tool in (build.sort, build.find):
-        shutil.copy2(tool, directory / tool.name)
 
 
 def run_windows(build: WindowsBuild, wine_env, directory: Path, lines, *, tools: bool, **kwargs):
@@ -203,18 +100,6 @@ def linux_terminal_run(directory: Path, menu_key: str, answers: list[str], progr
     with Terminal(directory, program_name=program_name) as terminal:
         assert terminal.answer_dialogue(menu_key, answers) == 0
         return terminal.text()
-
-
-def assert_same_console(windows_lines: list[str], linux_lines: list[str], program_name: str) -> None:
-    """The consoles agree but for the program path, which Wine hands over as
-    a full Windows path (the web link cuts everything up to the site marker
-    off, so neither it nor the report depends on that path)."""
-    full_path = re.compile(r"[A-Z]:\\(.+\\)?" + re.escape(program_name))
-    path_lines = [i for i, line in enumerate(windows_lines) if full_path.fullmatch(line)]
-    assert path_lines, f"no full Windows path of {program_name}"
-    windows_path = windows_lines[path_lines[0]]
-    assert path_lines == [i for i, line in enumerate(linux_lines) if line == f"./{program_name}"]
-    assert [line.replace(windows_path, f"./{program_name}") for line in windows_lines] == linux_lines
 
 
 def put_old_reports(directory: Path) -> None:

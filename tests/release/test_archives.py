@@ -20,8 +20,7 @@ from pathlib import Path
 from harness import dialogue, run_piped
 from release import (DIST_DIR, LINUX_ARCHIVE, LINUX_FOLDER, LINUX_PROGRAM, VERSION, WINDOWS_ARCHIVE, WINDOWS_PROGRAM,
                      unpack)
-from test_windows_build import WINE, assert_same_console, console_lines, place_tools, program_errors
-from test_windows_build import wine_env, windows_build  # noqa: F401 (fixtures of the Windows build tests)
+from wine import WINE, assert_same_console, console_lines, place_tools, program_errors
 
 RELEASE_TIME = datetime.fromtimestamp(int(os.environ.get("SUMWRIGHT_SOURCE_DATE_EPOCH", "0")), timezone.utc)
 OBJDUMP = "x86_64-w64-mingw32-objdump"
