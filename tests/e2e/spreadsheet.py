@@ -13,8 +13,8 @@ report's instructions say. Two engines compute such sheets:
   as a user's copy does). Documents compare text as Excel does, without
   regard to case, unless asked otherwise.
 - Gnumeric, through `ssconvert --recalc`: `gnumeric_values` writes the
-  sheets into one workbook, has it recalculated and reads every computed
-  cell back from the .xlsx that ssconvert writes.
+  sheets into one workbook and has it recalculated while Calc works; it
+  reads every computed cell back from the .xlsx that ssconvert writes.
 """
 
 from __future__ import annotations
@@ -31,7 +31,7 @@ import subprocess
 import tempfile
 import time
 from pathlib import Path
-from typing import Iterable, Iterator
+from typing import Callable, Iterable, Iterator
 from xml.sax.saxutils import escape
 
 import browser
@@ -181,7 +181,13 @@ class Sheet:
         moves relative references as a user's copy and paste does."""
         source_range = self.cell(source).getRangeAddress()
         for destination in destinations:
-            self.sheet.copyRange(self.cell(destination).getCellAddress(), source_range)
+            # The address is made here rather than asked of Calc: one call
+            # to the office a copy instead of two.
+            letters, row = re.fullmatch(r"([A-Z]+)([0-9]+)", destination).groups()
+            address = uno.createUnoStruct(
+                "com.sun.star.table.CellAddress", source_range.Sheet, column_number(letters) - 1, int(row) - 1
+            )
+            self.sheet.copyRange(address, source_range)
 
     def recalculate(self) -> None:
         self.document.calculateAll()
@@ -196,9 +202,9 @@ class Sheet:
         if kind == TEXT:
             return cell.getString()
         if kind == FORMULA:
-            if cell.getError() or cell.FormulaResultType2 == RESULT_ERROR:
-                return CellError(cell.getString())
             result = cell.FormulaResultType2
+            if result == RESULT_ERROR or cell.getError():
+                return CellError(cell.getString())
             if result == RESULT_STRING:
                 return cell.getString()
         return cell.getValue()
@@ -430,26 +436,37 @@ def _position(cell: str) -> str:
     return f'Row="{row - 1}" Col="{column_number(letters) - 1}"'
 
 
-def gnumeric_values(contents: list[SheetContent], names: Iterable[str], directory: Path) -> list[dict[str, Value]]:
-    """What the named cells show in each sheet once Gnumeric has computed the
-    workbook of all the contents."""
+def gnumeric_values(
+    contents: list[SheetContent], names: Iterable[str], directory: Path
+) -> Callable[[], list[dict[str, Value]]]:
+    """Starts Gnumeric computing the workbook of all the contents, so that it
+    works while the caller does something else; the function it gives back
+    waits for it and gives what the named cells show in each sheet."""
     ssconvert = shutil.which("ssconvert")
     if ssconvert is None:
         raise RuntimeError("ssconvert not found: apt-get install gnumeric")
     source, result = Path(directory) / "sheets.gnumeric", Path(directory) / "computed.xlsx"
     source.write_text(gnumeric_workbook(contents), encoding="utf-8")
-    run = subprocess.run(
+    wanted = list(names)
+    process = subprocess.Popen(
         [ssconvert, "--recalc", str(source), str(result)],
         stdin=subprocess.DEVNULL,
-        capture_output=True,
-        timeout=GNUMERIC_TIMEOUT,
-        check=False,
+        stdout=subprocess.DEVNULL,
+        stderr=subprocess.PIPE,
     )
-    if run.returncode != 0 or not result.exists():
-        raise RuntimeError(f"ssconvert failed ({run.returncode}):\n{run.stderr.decode(errors='replace')}")
-    computed = _xlsx_cells(result, len(contents))
-    wanted = list(names)
-    return [{name: cells.get(name) for name in wanted} for cells in computed]
+
+    def computed() -> list[dict[str, Value]]:
+        try:
+            _, errors = process.communicate(timeout=GNUMERIC_TIMEOUT)
+        finally:
+            if process.poll() is None:
+                process.kill()
+                process.communicate()
+        if process.returncode != 0 or not result.exists():
+            raise RuntimeError(f"ssconvert failed ({process.returncode}):\n{errors.decode(errors='replace')}")
+        return [{name: cells.get(name) for name in wanted} for cells in _xlsx_cells(result, len(contents))]
+
+    return computed
 
 
 def _xlsx_cells(path: Path, sheet_count: int) -> list[dict[str, Value]]:
