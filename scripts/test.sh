@@ -28,7 +28,9 @@ stage() {
     stage_times+=("$(printf '%-22s %5d s' "$name" $((SECONDS - started)))")
     echo "== $name: $((SECONDS - started)) s"
 }
-# The steps of a CMake workflow preset, one stage each.
+# The steps of a CMake workflow preset, one stage each; with "test
+# alongside", its tests start in the background and finish_alongside waits
+# for them.
 workflow() {
     local preset=$1
     stage "$preset configure" cmake --preset "$preset"
@@ -36,7 +38,32 @@ workflow() {
     if [ "$preset" = release ]; then
         stage "$preset package" cpack --preset "$preset"
     fi
-    stage "$preset test" ctest --preset "$preset"
+    if [ "${2:-}" = "test alongside" ]; then
+        alongside "$preset test" ctest --preset "$preset"
+    else
+        stage "$preset test" ctest --preset "$preset"
+    fi
+}
+# One stage at a time runs beside the others, in a session of its own so
+# that an early end takes all it started along; its output is shown when it
+# is waited for, and its time counts from its start.
+alongside_pid='' alongside_name='' alongside_log='' alongside_started=0
+alongside() {
+    alongside_name=$1 alongside_started=$SECONDS alongside_log=$(mktemp)
+    shift
+    echo "== $alongside_name: started beside what follows"
+    setsid --wait "$@" >"$alongside_log" 2>&1 &
+    alongside_pid=$!
+}
+finish_alongside() {
+    local status=0
+    wait "$alongside_pid" || status=$?
+    alongside_pid=''
+    cat "$alongside_log"
+    rm -f "$alongside_log"
+    stage_times+=("$(printf '%-22s %5d s (alongside)' "$alongside_name" $((SECONDS - alongside_started)))")
+    echo "== $alongside_name: $((SECONDS - alongside_started)) s"
+    return "$status"
 }
 install_missing() {
     local missing=() package
@@ -51,11 +78,16 @@ install_missing() {
         DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
     fi
 }
-print_stage_times() {
+on_exit() {
+    if [ -n "$alongside_pid" ]; then
+        kill -- "-$alongside_pid" 2>/dev/null || true
+        cat "$alongside_log"
+        rm -f "$alongside_log"
+    fi
     echo "== Stage times"
     printf '%s\n' "${stage_times[@]}"
 }
-trap print_stage_times EXIT
+trap on_exit EXIT
 stage "package install" install_missing
 
 # Everything on this platform: unit tests, the program on pipes and
@@ -63,10 +95,12 @@ stage "package install" install_missing
 workflow default
 # The release archives in dist/, tested as a user unpacks them, the Windows
 # program of the release under Wine, and a second build to show they are
-# reproducible.
-workflow release
+# reproducible. The runs under Wine mostly wait for Wine, so these tests go
+# on beside the two workflows after them.
+workflow release "test alongside"
 # The program's own code again with AddressSanitizer and
 # UndefinedBehaviorSanitizer: the unit tests and the end-to-end runs.
 workflow asan
 # Each fuzz target for a short, bounded time.
 workflow fuzz
+finish_alongside
