@@ -90,14 +90,14 @@ on_exit() {
 trap on_exit EXIT
 stage "package install" install_missing
 
-# The release archives in dist/, tested as a user unpacks them, the Windows
-# program of the release under Wine, and a second build to show they are
-# reproducible. The runs under Wine mostly wait for Wine, so these tests go
-# on beside the three workflows after them.
-workflow release "test alongside"
 # Everything on this platform: unit tests, the program on pipes and
 # terminals, the spreadsheet and browser proofs, the code's habits.
 workflow default
+# The release archives in dist/, tested as a user unpacks them, the Windows
+# program of the release under Wine, and a second build to show they are
+# reproducible. The runs under Wine mostly wait for Wine, so these tests go
+# on beside the two workflows after them.
+workflow release "test alongside"
 # The program's own code again with AddressSanitizer and
 # UndefinedBehaviorSanitizer: the unit tests and the end-to-end runs.
 workflow asan
