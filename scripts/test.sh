@@ -34,12 +34,18 @@ stage() {
 workflow() {
     local preset=$1
     stage "$preset configure" cmake --preset "$preset"
-    stage "$preset build" cmake --build --preset "$preset"
+    # While a stage runs alongside, builds, and fuzzing runs (which run for
+    # a fixed time), take only what it leaves.
+    local lower=()
+    [ -z "$alongside_pid" ] || lower=(nice -n 10)
+    stage "$preset build" "${lower[@]}" cmake --build --preset "$preset"
     if [ "$preset" = release ]; then
         stage "$preset package" cpack --preset "$preset"
     fi
     if [ "${2:-}" = "test alongside" ]; then
         alongside "$preset test" ctest --preset "$preset"
+    elif [ "$preset" = fuzz ]; then
+        stage "$preset test" "${lower[@]}" ctest --preset "$preset"
     else
         stage "$preset test" ctest --preset "$preset"
     fi
