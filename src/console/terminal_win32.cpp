@@ -91,9 +91,8 @@ std::size_t read_console_line(HANDLE input, char* buffer, DWORD wanted) {
         wait_out_interruption();
         return 0;
     }
-    return buffer[0] == key_codes::ctrl_z ?  // Ctrl-Z at the start of a line
-               std::size_t{0}
-                                          : std::size_t{count};
+    // Ctrl-Z at the start of a line ends the input.
+    return buffer[0] == key_codes::ctrl_z ? std::size_t{0} : std::size_t{count};
 }
 
 }  // namespace

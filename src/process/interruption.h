@@ -16,8 +16,8 @@ void install_handlers();
 void set_terminal_restorer(void (*restore)());
 
 // What to run when the process is continued after it was stopped (Ctrl-Z,
-// or a stop signal from elsewhere) while the terminal was in the program's own mode; nullptr for nothing.
-// Async-signal-safe, like the restorer.
+// or a stop signal from elsewhere) while the terminal was in the program's
+// own mode; nullptr for nothing. Async-signal-safe, like the restorer.
 void set_terminal_resumer(void (*resume)());
 
 // What to run, before the terminal gets its settings back, when the process

@@ -24,8 +24,9 @@ int write_to_disk(std::FILE* stream);
 
 // Puts `from` in place of `target` in one step; a `target` that is a symbolic
 // link is itself replaced, never written through. On Windows the result
-// keeps the attributes that the user set on `target`, read-only included. Once this returns, the
-// replacement itself survives a power loss where the system allows it.
+// keeps the attributes that the user set on `target`, read-only included.
+// Once this returns, the replacement itself survives a power loss where the
+// system allows it.
 bool replace(const std::string& from, const std::string& target, std::string& reason);
 
 // Removes a file if it exists.
