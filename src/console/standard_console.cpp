@@ -86,7 +86,7 @@ std::optional<std::string> StandardConsole::read_line() {
     const std::unique_ptr<terminal::LineEditingMode> editing = std::move(editing_);
     const std::string row = std::exchange(row_, {});
     if (editing && editing->active()) {
-        return editing->read(row);
+        return editing->read(row, history_);
     }
     return input_.next_line();
 }

@@ -126,7 +126,11 @@ LineEditingMode::LineEditingMode() = default;
 
 LineEditingMode::~LineEditingMode() = default;
 
-std::optional<std::string> LineEditingMode::read(std::string_view /*row*/) const { return std::nullopt; }
+bool LineEditingMode::active() const { return false; }
+
+std::optional<std::string> LineEditingMode::read(std::string_view /*row*/, AnswerHistory& /*history*/) {
+    return std::nullopt;
+}
 
 void discard_pending_input() { FlushConsoleInputBuffer(input_handle()); }
 
