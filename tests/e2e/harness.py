@@ -83,6 +83,8 @@ EDITING = [
     Editing("2", "2", shared=False),
     Editing(WIDE * 150 + "{Home}{Del}{End}b", WIDE * 149 + "b", shared=False),
     Editing("0123456789" * 8 + "{Width 60}{Home}A{End}Z", "A" + "0123456789" * 8 + "Z", shared=False),
+    # Ctrl-Z where no shell takes the stop: the program keeps its mode.
+    Editing("BX{Ctrl+z}{Left}{Backspace}", "X", shared=False),
 ]
 
 
@@ -104,7 +106,8 @@ TERMINAL_KEYS = {
     "Ins": "\x1b[2~", "PgUp": "\x1b[5~", "PgDn": "\x1b[6~", "F1": "\x1bOP", "F5": "\x1b[15~", "F12": "\x1b[24~",
     "Ctrl+Left": "\x1b[1;5D", "Shift+Right": "\x1b[1;2C", "Alt+F1": "\x1b[1;3P", "Ctrl+F5": "\x1b[15;5~",
     "SS3 Down": "\x1bOB", "SS3 End": "\x1bOF", "Linux F1": "\x1b[[A", "Linux Home": "\x1b[1~", "Alt+x": "\x1bx",
-    "Ctrl+a": "\x01", "Ctrl+e": "\x05", "Ctrl+u": "\x15", "Ctrl+d": "\x04", "Alt+Enter": "\x1b\r",
+    "Ctrl+a": "\x01", "Ctrl+e": "\x05", "Ctrl+u": "\x15", "Ctrl+d": "\x04", "Ctrl+j": "\n", "Ctrl+w": "\x17",
+    "Ctrl+z": "\x1a", "Alt+Enter": "\x1b\r",
     "Alt+Backspace": "\x1b\x7f", "Alt+Tab": "\x1b\t",
 }
 # A key name that makes the terminal this many columns wide.
@@ -113,11 +116,15 @@ RESIZE = re.compile(r"Width (\d+)")
 
 def terminal_bytes(keys: str) -> list[str]:
     """What a terminal sends for keys in the driver's notation, cut after
-    each Esc alone: it is told from the start of a sequence by the pause."""
+    each Esc alone (it is told from the start of a sequence by the pause),
+    with each resize and each Ctrl-Z a piece of its own."""
     chunks = [""]
     for match in re.finditer(r"\{\{|\{([^}]+)\}|.", keys, re.S):
         if match.group(1) and RESIZE.fullmatch(match.group(1)):
             chunks += ["{" + match.group(1) + "}", ""]
+            continue
+        if match.group(1) == "Ctrl+z":
+            chunks += [TERMINAL_KEYS["Ctrl+z"], ""]
             continue
         chunks[-1] += TERMINAL_KEYS[match.group(1)] if match.group(1) else match.group(0)[0]
         if match.group(1) == "Esc":
@@ -321,7 +328,9 @@ class Terminal:
     ) -> None:
         """`ignored_signals` are ignored when the program starts, as `nohup`
         or a script's background job leaves them; `stty` gives settings the
-        terminal is left in before the start."""
+        terminal is left in before the start; a variable None in `env` is
+        unset. The program leads a session of its own on the terminal, as
+        the terminal's own command does: no shell takes its stops."""
         if install:
             install_program(directory, program_name)
         self.directory = directory
@@ -339,7 +348,7 @@ class Terminal:
             stdin=slave,
             stdout=slave,
             stderr=slave,
-            env={**os.environ, **(env or {})},
+            env={name: value for name, value in {**os.environ, **(env or {})}.items() if value is not None},
             start_new_session=True,
             preexec_fn=lambda: _take_terminal(ignored_signals),
         )
@@ -355,11 +364,18 @@ class Terminal:
         os.write(self.master, data.encode("latin-1") if isinstance(data, str) else data)
 
     def type_keys(self, keys: str) -> None:
-        """Types keys in the console driver's notation."""
+        """Types keys in the console driver's notation; a Ctrl-Z once the
+        keys before it are shown (the terminal drops what it has not handed
+        on) and the keys after it once the program is back."""
         for chunk in terminal_bytes(keys):
             if resize := RESIZE.fullmatch(chunk[1:-1]):
                 self.resizes.append((len(self.settle(0.5).encode("latin-1")), int(resize.group(1))))
                 fcntl.ioctl(self._slave, termios.TIOCSWINSZ, struct.pack("HHHH", 50, self.resizes[-1][1], 0, 0))
+                continue
+            if chunk == TERMINAL_KEYS["Ctrl+z"]:
+                self.settle()
+                self.send(chunk)
+                self.settle()
                 continue
             self.send(chunk)
             time.sleep(0.2 if chunk.endswith("\x1b") else 0)
@@ -371,10 +387,14 @@ class Terminal:
         for wait_text, key in [(TERMS_WAIT, "1"), (WARNING_WAIT, "1"), (MENU_WAIT, menu_key)]:
             self.expect(wait_text)
             self.send(key)
+        stops = 0
         for count, answer in enumerate(answers, start=1):
-            self.expect(PROMPT_END, count=count + len(self.resizes))  # a resize draws the prompt anew
+            # A resize and a stop each draw the prompt anew.
+            self.expect(PROMPT_END, count=count + len(self.resizes) + stops)
             assert leftovers(self.directory) == [], "no unfinished report while an answer is awaited"
-            self.type_keys(answer + "{Enter}")
+            # An answer that ends in a Ctrl-J has its Enter.
+            self.type_keys(answer if answer.endswith("{Ctrl+j}") else answer + "{Enter}")
+            stops += answer.count("{Ctrl+z}")
         self.expect(FINAL_WAIT)
         self.type_keys("{Up}")  # an extended key ends it too, and is read whole
         return self.wait()
