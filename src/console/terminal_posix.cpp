@@ -83,9 +83,11 @@ void end_answer_line() {
 
 // Puts the terminal into `mode`, whatever state it was left in (raw, or
 // with reads that return at once); signal keys keep working as they did.
-bool enter_program_mode(Mode mode) {
+// Where its settings cannot be read or changed, it stays as it is and the
+// program holds no mode.
+void enter_program_mode(Mode mode) {
     if (tcgetattr(input_fd, &saved_settings) != 0) {
-        return false;
+        return;
     }
     program_settings = saved_settings;
     if (mode == Mode::single_keys) {
@@ -112,9 +114,7 @@ bool enter_program_mode(Mode mode) {
         interruption::set_terminal_resumer(nullptr);
         interruption::set_terminal_restorer(nullptr);
         held.store(Mode::none);
-        return false;
     }
-    return true;
 }
 
 void leave_program_mode() {
@@ -142,7 +142,9 @@ Wait wait_readable(int timeout_ms, const sigset_t* let_in = nullptr) {
     };
     constexpr int ms_per_s = 1000;
     constexpr long ns_per_ms = 1000000;
-    const struct timespec limit { timeout_ms / ms_per_s, timeout_ms % ms_per_s* ns_per_ms };
+    struct timespec limit {};
+    limit.tv_sec = timeout_ms / ms_per_s;
+    limit.tv_nsec = (timeout_ms % ms_per_s) * ns_per_ms;
     const int result = ::ppoll(&descriptor, 1, timeout_ms < 0 ? nullptr : &limit, let_in);
     if (result > 0) {
         return Wait::ready;
