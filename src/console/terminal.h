@@ -8,6 +8,7 @@
 
 #include "console/console.h"
 #include "console/line_editor.h"
+#include "console/line_input.h"
 
 namespace sumwright::terminal {
 
@@ -24,10 +25,10 @@ void discard_pending_input();
 // While alive, answers typed at the interactive console are read through the
 // program's own line editor, or on a terminal that takes no cursor
 // sequences (TERM unset, empty or "dumb") with the terminal's own line
-// editing, Enter and a line feed each ending a line. The terminal's
-// settings are given back when this ends, and also if the process is
-// interrupted meanwhile. It begins before the prompt is shown, so that no key
-// typed at the prompt is echoed by the terminal itself.
+// editing, where Enter, a line feed or both together end a line. The
+// terminal's settings are given back when this ends, and also if the process
+// is interrupted meanwhile. It begins before the prompt is shown, so that no
+// key typed at the prompt is echoed by the terminal itself.
 class LineEditingMode final {
 public:
     LineEditingMode();
@@ -37,14 +38,17 @@ public:
     LineEditingMode(LineEditingMode&&) = delete;
     LineEditingMode& operator=(LineEditingMode&&) = delete;
 
-    // False where the console edits lines itself or the terminal's settings
-    // cannot be read: answers are then read as lines of input.
-    [[nodiscard]] bool active() const;
     // One answer; nothing at the end of input (Ctrl-D on an empty line).
     // `row` is the text on the cursor's row (the prompt), drawn again when
     // the program is continued after a suspension; `history` holds the
-    // answers typed earlier, which Up and Down recall.
-    std::optional<std::string> read(std::string_view row, AnswerHistory& history);
+    // answers typed earlier, which Up and Down recall. Where the console
+    // edits lines itself or the terminal's settings cannot be read, the
+    // answer is the next of `lines`.
+    [[nodiscard]] std::optional<std::string> read(std::string_view row, AnswerHistory& history, LineInput& lines) const;
+
+private:
+    // Where the answer's row is shown.
+    int screen_ = -1;
 };
 
 // While alive, the interactive console delivers single keys without echo and

@@ -293,8 +293,8 @@ KeyPoll key_poll(const TerminalKey& key) {
     return {KeyPoll::Kind::key, key.bytes};
 }
 
-// Where the editor draws: the terminal that shows the program's output, or
-// else the one that echoed the keys.
+// Where an answer's row is: on the terminal that shows the program's output,
+// or else on the one that echoes the keys.
 int screen_fd() { return ::isatty(STDOUT_FILENO) == 1 ? STDOUT_FILENO : input_fd; }
 
 std::size_t screen_width(int fd) {
@@ -361,10 +361,9 @@ private:
     sigset_t before_{};
 };
 
-// One answer typed at the program's own line editor.
-std::optional<std::string> edit_line(std::string_view row, AnswerHistory& history) {
+// One answer typed at the program's own line editor, drawn on `screen`.
+std::optional<std::string> edit_line(int screen, std::string_view row, AnswerHistory& history) {
     const HeldSignals held_signals;
-    const int screen = screen_fd();
     // With the terminal's output processing a line feed also returns the
     // cursor to the start of the row; a raw terminal needs both.
     const bool maps_line_feed = (saved_settings.c_oflag & OPOST) != 0 && (saved_settings.c_oflag & ONLCR) != 0;
@@ -406,7 +405,7 @@ std::optional<std::string> edit_line(std::string_view row, AnswerHistory& histor
 // One answer as the terminal's own line editing gives it: up to Enter (a
 // carriage return), a line feed, or both together; nothing at the end of
 // input (Ctrl-D on an empty line).
-std::optional<std::string> read_terminal_line() {
+std::optional<std::string> read_terminal_line(int screen) {
     constexpr std::string_view line_ends{"\r\n"};
     std::size_t end = pending_bytes.find_first_of(line_ends);
     while (end == std::string::npos) {
@@ -430,7 +429,7 @@ std::optional<std::string> read_terminal_line() {
     // The echo of a line feed ended the answer's row; that of Enter alone
     // only returned the cursor.
     if (enter && !take_line_feed_of_enter()) {
-        write_screen(screen_fd(), "\r\n");
+        write_screen(screen, "\r\n");
     }
     return line;
 }
@@ -472,9 +471,9 @@ KeyPoll SingleKeyMode::poll(std::chrono::milliseconds timeout) {
     }
 }
 
-LineEditingMode::LineEditingMode() {
+LineEditingMode::LineEditingMode() : screen_(screen_fd()) {
     enter_program_mode(dumb_terminal() ? Mode::terminal_lines : Mode::single_keys);
-    answer_screen = screen_fd();
+    answer_screen = screen_;
     interruption::set_line_ender(end_answer_line);
     interruption::resized();  // the prompt is drawn for the size the terminal has now
 }
@@ -487,14 +486,18 @@ LineEditingMode::~LineEditingMode() {
     }
 }
 
-bool LineEditingMode::active() const { return held.load() != Mode::none; }
-
-std::optional<std::string> LineEditingMode::read(std::string_view row, AnswerHistory& history) {
-    if (!active()) {
-        return std::nullopt;
+std::optional<std::string> LineEditingMode::read(std::string_view row, AnswerHistory& history, LineInput& lines) const {
+    std::optional<std::string> line;
+    switch (held.load()) {
+        case Mode::single_keys:
+            line = edit_line(screen_, row, history);
+            break;
+        case Mode::terminal_lines:
+            line = read_terminal_line(screen_);
+            break;
+        case Mode::none:
+            return lines.next_line();
     }
-    std::optional<std::string> line =
-        held.load() == Mode::terminal_lines ? read_terminal_line() : edit_line(row, history);
     if (line) {
         answer_screen = -1;  // its row is ended
     }

@@ -126,10 +126,9 @@ LineEditingMode::LineEditingMode() = default;
 
 LineEditingMode::~LineEditingMode() = default;
 
-bool LineEditingMode::active() const { return false; }
-
-std::optional<std::string> LineEditingMode::read(std::string_view /*row*/, AnswerHistory& /*history*/) {
-    return std::nullopt;
+std::optional<std::string> LineEditingMode::read(std::string_view /*row*/, AnswerHistory& /*history*/,
+                                                 LineInput& lines) const {
+    return lines.next_line();
 }
 
 void discard_pending_input() { FlushConsoleInputBuffer(input_handle()); }
