@@ -99,8 +99,9 @@ void enter_program_mode(Mode mode) {
     } else {
         program_settings.c_lflag |= ICANON | ECHO;
         // Enter ends a line as the carriage return it is, so that the line
-        // feed of a CR LF pair is told from one typed on its own. Its echo,
-        // the carriage return as it is, only returns the cursor.
+        // feed of a CR LF pair is told from one typed on its own. Control
+        // characters are echoed as they are: Enter's echo only returns the
+        // cursor, where it would show "^M".
         program_settings.c_lflag &= ~static_cast<tcflag_t>(ECHOCTL);
         program_settings.c_iflag &= ~static_cast<tcflag_t>(IGNCR | ICRNL | INLCR);
         program_settings.c_cc[VEOL] = key_codes::carriage_return;

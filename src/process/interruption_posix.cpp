@@ -45,7 +45,7 @@ void resume(int /*signal_number*/) {
 }
 
 // Ctrl-Z: the shell gets its terminal back while the program is stopped.
-void suspend(int signal_number) {
+void suspend(int /*signal_number*/) {
     const int saved_errno = errno;
     state::restore_terminal();
     set_handler(SIGTSTP, SIG_DFL);
@@ -58,7 +58,7 @@ void suspend(int signal_number) {
     // Back, continued or never stopped: where no job-control shell runs the
     // program (its process group is orphaned) the system drops the stop,
     // and no SIGCONT follows.
-    resume(signal_number);
+    state::resume_terminal();
     errno = saved_errno;
 }
 
