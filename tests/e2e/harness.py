@@ -364,9 +364,9 @@ class Terminal:
         os.write(self.master, data.encode("latin-1") if isinstance(data, str) else data)
 
     def type_keys(self, keys: str) -> None:
-        """Types keys in the console driver's notation; a Ctrl-Z once the
-        keys before it are shown (the terminal drops what it has not handed
-        on) and the keys after it once the program is back."""
+        """Types keys in the console driver's notation at a prompt; a Ctrl-Z
+        once the program has read the keys before it (the terminal drops
+        what is unread), and the keys after it once the prompt is drawn anew."""
         for chunk in terminal_bytes(keys):
             if resize := RESIZE.fullmatch(chunk[1:-1]):
                 self.resizes.append((len(self.settle(0.5).encode("latin-1")), int(resize.group(1))))
@@ -374,8 +374,10 @@ class Terminal:
                 continue
             if chunk == TERMINAL_KEYS["Ctrl+z"]:
                 self.settle()
+                while self.pending_input():
+                    self.settle(0.05)
                 self.send(chunk)
-                self.settle()
+                self.expect(PROMPT_END, count=self.text().count(PROMPT_END) + 1)
                 continue
             self.send(chunk)
             time.sleep(0.2 if chunk.endswith("\x1b") else 0)
