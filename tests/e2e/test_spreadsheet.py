@@ -156,14 +156,16 @@ def layout_of(menu_key: str, answers: list[str]) -> Layout:
 
 def build_table(content: SheetContent, table: Table, layout: Layout, key_columns: int = 3) -> int:
     """Types the table's first `key_columns` key columns and its amounts in,
-    under a header row; a table from row 4 on also has a title and a grand
-    total in its data column above it. Gives the last data row."""
+    under a header row (a table from row 1 on has none, as an export); a
+    table from row 4 on also has a title and a grand total in its data column
+    above it. Gives the last data row."""
     levels = range(1, key_columns + 1)
     assert layout.data not in [layout.key_column(level) for level in levels]
     above = layout.first_row - 1
-    for level in levels:
-        content.put(f"{layout.key_column(level)}{above}", f"Key {level}")
-    content.put(f"{layout.data}{above}", "Amount")
+    if above > 0:
+        for level in levels:
+            content.put(f"{layout.key_column(level)}{above}", f"Key {level}")
+        content.put(f"{layout.data}{above}", "Amount")
     if layout.first_row >= 4:
         content.put(f"{layout.keys}{above - 2}", TITLE)
         content.put(f"{layout.keys}{above - 1}", "Grand total")
@@ -455,6 +457,10 @@ SCENARIOS = [
     pytest.param(SUBTOTAL, NUMERIC, ["c", "2", "f", "2", "h"], id="subtotal-numeric"),
     pytest.param(SUBTOTAL, UNSORTED, ["A", "1", "D", "4", "ax"], id="subtotal-unsorted-titled-crossing-AZ"),
     pytest.param(SUBTOTAL, PATTERNS, ["B", "1", "E", "2", "G"], id="subtotal-patterns"),
+    # No header row: the first group of one row at every level, then one of
+    # three rows at every level.
+    pytest.param(SUBTOTAL, REALISTIC, ["A", "3", "D", "1", "F"], id="subtotal-realistic-from-row-1"),
+    pytest.param(SUBTOTAL, CASES, ["b", "3", "e", "1", "g"], id="subtotal-cases-from-row-1"),
     # The second key column is GT: the level-2 label formula holds "&GT3&",
     # which a browser would show as ">3&" unless the report escapes it.
     pytest.param(SUBTOTAL, REALISTIC, ["gs", "2", "gv", "3", "ha"], id="subtotal-key-column-GT"),
