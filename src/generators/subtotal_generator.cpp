@@ -149,8 +149,8 @@ private:
         // at row R, not at row 1 with whatever the data column holds above
         // the table.
         append("sum(indirect(\"", data, "\"&text((max(", row_before_, separator_, marker, "$", row_, ":indirect(\"",
-               marker, "\"&text(", row_above_, separator_, "\"#\")))+if(row()>", row_, separator_, "1", separator_, "0))",
-               separator_, "\"#\")):");
+               marker, "\"&text(", row_above_, separator_, "\"#\")))+if(row()>", row_, separator_, "1", separator_,
+               "0))", separator_, "\"#\")):");
         append("indirect(\"", data, "\"&text(row()", separator_, "\"#\")))", separator_, empty_text, ")");
         write_formula_and_foot(step);
         report_.write_line("<br>");

@@ -70,8 +70,8 @@ TEST_F(ReportFileTest, KeepsThePreviousReportUntilFinishedThenReplacesItComplete
 TEST_F(ReportFileTest, GetsTheUsualPermissionsAndOwnerWhenNewElseThoseOfTheReportItReplaces) {
     // The umask, the mode and owner given to the report written before (0:
     // none), the mode of the new report. Only root gives a report to nobody.
-    for (const auto& [mask, earlier, owner, mode] : {std::array<unsigned, 4>{022, 0, 0, 0644},
-                                                     {077, 0755, 0, 0755}, {022, 0600, 65534, 0600}}) {
+    for (const auto& [mask, earlier, owner, mode] :
+         {std::array<unsigned, 4>{022, 0, 0, 0644}, {077, 0755, 0, 0755}, {022, 0600, 65534, 0600}}) {
         if (earlier != 0) {
             ::chmod("swr_subtotal.htm", earlier);
         }

@@ -148,10 +148,13 @@ struct RowCase {
     const char* echo;
     const char* first_marker;
     const char* first_target;
-    const char* sum_range;  // R - 1 and the marker range in the sum formula, 64-bit; row 1 has no row above
+    const char* sum_range;  // R - 1 and the marker range in the sum formula, 64-bit
 };
 
 class SubtotalFirstRow : public testing::TestWithParam<RowCase> {};
+
+// Row 1 has no row above it: the range of earlier group ends stops at row 1.
+constexpr const char* row_1_range = R"((MAX(0;F$1:INDIRECT("F"&TEXT(MAX(ROW()-1;1);"#"))))";
 
 TEST_P(SubtotalFirstRow, RowIsANumberFieldInTheEchoAndNumberTextElsewhere) {
     const Lines body = body_of({"A", 1, "D", GetParam().row, "F"});
@@ -162,10 +165,8 @@ TEST_P(SubtotalFirstRow, RowIsANumberFieldInTheEchoAndNumberTextElsewhere) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, SubtotalFirstRow,
-                         testing::Values(RowCase{12, " 12", R"(=IF(A12<>A13;ROW();""))", "F12",
-                                                 R"((MAX(11;F$12:INDIRECT("F"&TEXT(ROW()-1;"#"))))"},
-                                         RowCase{1, " 1", R"(=IF(A1<>A2;ROW();""))", "F1",
-                                                 R"((MAX(0;F$1:INDIRECT("F"&TEXT(MAX(ROW()-1;1);"#"))))"},
+                         testing::Values(RowCase{12, " 12", R"(=IF(A12<>A13;ROW();""))", "F12", "(MAX(11;F$12:"},
+                                         RowCase{1, " 1", R"(=IF(A1<>A2;ROW();""))", "F1", row_1_range},
                                          RowCase{0, " 0", R"(=IF(A0<>A1;ROW();""))", "F0", "(MAX(-1;F$0:"},
                                          RowCase{-3, "-3", R"(=IF(A-3<>A-2;ROW();""))", "F-3", "(MAX(-4;F$-3:"},
                                          RowCase{std::numeric_limits<std::int32_t>::max(), " 2147483647",
