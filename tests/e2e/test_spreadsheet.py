@@ -156,13 +156,12 @@ def layout_of(menu_key: str, answers: list[str]) -> Layout:
 
 def build_table(content: SheetContent, table: Table, layout: Layout, key_columns: int = 3) -> int:
     """Types the table's first `key_columns` key columns and its amounts in,
-    under a header row (a table from row 1 on has none, as an export); a
-    table from row 4 on also has a title and a grand total in its data column
-    above it. Gives the last data row."""
+    under a header row; a table from row 4 on also has a title and a grand
+    total in its data column above it. Gives the last data row."""
     levels = range(1, key_columns + 1)
     assert layout.data not in [layout.key_column(level) for level in levels]
     above = layout.first_row - 1
-    if above > 0:
+    if above > 0:  # a table from row 1 on has none, as an export
         for level in levels:
             content.put(f"{layout.key_column(level)}{above}", f"Key {level}")
         content.put(f"{layout.data}{above}", "Amount")

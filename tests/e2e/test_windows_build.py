@@ -108,13 +108,14 @@ def put_old_reports(directory: Path) -> None:
         (directory / name).write_bytes(b"old " + name.encode() + b"\r\n")
 
 
-# Menu key, answers, program file name, whether every key wait first gets
-# every other kind of key (the waits are the same for every generator: one
-# run of them is enough), and the attribute given to the old report.
+# Menu key, answers, program file name, and whether every key wait first
+# gets every other kind of key (the waits are the same for every generator:
+# one run of them is enough); the attribute the old report is given.
 GENERATORS = [
     pytest.param("1", ["A", "2", "D", "2", "F"], "www.example.com.exe", True, "+h", id="subtotal"),
     pytest.param("2", ["B", "D", "2", "F"], "https.shop.example.net.exe", False, "+h", id="sumif_01"),
-    pytest.param("3", ["C", "E", "4", "AA"], "http.example.org.exe", False, "+r", id="sumif_02-read-only-report"),
+    pytest.param("3", ["C", "E", "4", "AA"], "http.example.org.exe", False, "+h", id="sumif_02"),
+    pytest.param("1", [], DEFAULT_PROGRAM_NAME, False, "+r", id="read-only-report"),
 ]
 
 
@@ -137,8 +138,8 @@ def test_whole_dialogue_in_a_console_matches_the_linux_build(windows_build, wine
     attrib(attribute, report)  # hidden: handed on; read-only: refused before the questions, and kept
     refused = attribute == "+r"
 
-    windows = run_in_console(windows_build, wine_env, windows_dir, console_dialogue(
-        menu_key, [] if refused else answers, unwanted=unwanted), program_name=program_name)
+    windows = run_in_console(windows_build, wine_env, windows_dir,
+                             console_dialogue(menu_key, answers, unwanted=unwanted), program_name=program_name)
     assert windows.status == refused, windows.console
     assert sorted(attrib(report).replace(" ", "")) == ["A", attribute[1].upper()]
     for name in REPORT_NAMES:
