@@ -186,6 +186,34 @@ def test_a_report_that_cannot_be_written_leaves_the_old_one(tmp_path, menu_key, 
     assert leftovers(tmp_path) == []
 
 
+def test_a_report_made_read_only_during_the_questions_is_kept(tmp_path):
+    """Asked again as the report is put in place: nobody's own report, which
+    he may write at the opening, made read-only while he answers."""
+    if os.geteuid() != 0:
+        pytest.skip("only root can run the program as nobody")
+    report = tmp_path / "swr_subtotal.htm"
+    report.write_bytes(b"previous report")
+    install_program(tmp_path)
+    for path in (tmp_path, report):
+        shutil.chown(path, "nobody")
+    keys = dialogue("1", ["a", "2", "d", "2", "f"])
+    process = subprocess.Popen([*AS_NOBODY, f"./{DEFAULT_PROGRAM_NAME}"], cwd=tmp_path, stdin=subprocess.PIPE,
+                               stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    process.stdin.write(input_bytes(keys[:4]))  # the three keys and the first answer
+    process.stdin.flush()
+    deadline = time.monotonic() + RUN_TIMEOUT
+    # Asleep in a read of its input: all that came is taken, the opening included.
+    while not (Path(f"/proc/{process.pid}/stat").read_text().rsplit(") ", 1)[1].startswith("S")
+               and Path(f"/proc/{process.pid}/syscall").read_text().startswith("0 0x0 ")):
+        assert time.monotonic() < deadline, "the program did not wait for the second answer"
+        time.sleep(0.01)
+    report.chmod(0o444)
+    _, errors = process.communicate(input_bytes(keys[4:]), timeout=RUN_TIMEOUT)
+    assert (process.returncode, errors) == (1, b"Error: report file swr_subtotal.htm could not be written: "
+                                                b"Permission denied\n")
+    assert report.read_bytes() == b"previous report" and leftovers(tmp_path) == []
+
+
 # ----------------------------------------------------------- interruptions
 
 @pytest.mark.parametrize("interruption", [signal.SIGTERM, signal.SIGINT, signal.SIGHUP])
