@@ -148,7 +148,15 @@ def test_a_level_count_far_below_zero_writes_no_step(tmp_path):
 
 
 PAST_XFD = "lies past the sheet's last column XFD (16384)\n"
-AS_NOBODY = ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"]
+
+
+def as_nobody_owning(*paths: Path) -> list[str]:
+    """The command prefix that runs the program as nobody, given the paths."""
+    if os.geteuid() != 0:
+        pytest.skip("only root can run the program as nobody")
+    for path in paths:
+        shutil.chown(path, "nobody")
+    return ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"]
 
 
 @pytest.mark.parametrize(
@@ -169,13 +177,11 @@ def test_a_report_that_cannot_be_written_leaves_the_old_one(tmp_path, menu_key, 
     report = REPORTS[menu_key]
     (tmp_path / report).write_bytes(b"previous report")
     protected = isinstance(reason, tuple)
+    prefix = as_nobody_owning(tmp_path) if protected else []
     if protected:
-        if os.geteuid() != 0:
-            pytest.skip("only root can run the program as nobody")
-        shutil.chown(tmp_path, "nobody")
         shutil.chown(tmp_path / report, reason[0])
         (tmp_path / report).chmod(reason[1])
-    run = run_piped(tmp_path, dialogue(menu_key, answers), command_prefix=AS_NOBODY if protected else [], timeout=10)
+    run = run_piped(tmp_path, dialogue(menu_key, answers), command_prefix=prefix, timeout=10)
     assert run.status == 1
     failure = "cannot be written: Permission denied\n" if protected else f"not written: {reason}"
     assert run.errors.startswith(f"Error: report file {report} {failure}"), run.errors
@@ -189,16 +195,12 @@ def test_a_report_that_cannot_be_written_leaves_the_old_one(tmp_path, menu_key, 
 def test_a_report_made_read_only_during_the_questions_is_kept(tmp_path):
     """Asked again as the report is put in place: nobody's own report, which
     he may write at the opening, made read-only while he answers."""
-    if os.geteuid() != 0:
-        pytest.skip("only root can run the program as nobody")
     report = tmp_path / "swr_subtotal.htm"
     report.write_bytes(b"previous report")
     install_program(tmp_path)
-    for path in (tmp_path, report):
-        shutil.chown(path, "nobody")
     keys = dialogue("1", ["a", "2", "d", "2", "f"])
-    process = subprocess.Popen([*AS_NOBODY, f"./{DEFAULT_PROGRAM_NAME}"], cwd=tmp_path, stdin=subprocess.PIPE,
-                               stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    process = subprocess.Popen([*as_nobody_owning(tmp_path, report), f"./{DEFAULT_PROGRAM_NAME}"], cwd=tmp_path,
+                               stdin=subprocess.PIPE, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
     process.stdin.write(input_bytes(keys[:4]))  # the three keys and the first answer
     process.stdin.flush()
     deadline = time.monotonic() + RUN_TIMEOUT
