@@ -9,11 +9,21 @@
 namespace sumwright::character_set {
 namespace {
 
-// The character type of the user's locale (LC_ALL, LC_CTYPE, LANG), used
-// for the terminal alone: the program's own locale stays "C".
+// A locale named in the environment but not installed (en_US.UTF-8 where
+// only C.utf8 is) still gives its codeset.
+bool named_utf8() {
+    static const bool named = names_utf8(locale_name_in_environment());
+    return named;
+}
+
+// The character type of the user's locale, used for the terminal alone. A
+// UTF-8 locale that is not installed is measured as C.UTF-8 measures.
 locale_t user_characters() {
     static const locale_t characters = [] {
         locale_t found = newlocale(LC_CTYPE_MASK, "", nullptr);
+        if (found == nullptr && named_utf8()) {
+            found = newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr);
+        }
         return found != nullptr ? found : newlocale(LC_CTYPE_MASK, "C", nullptr);
     }();
     return characters;
@@ -22,20 +32,21 @@ locale_t user_characters() {
 }  // namespace
 
 bool utf8_locale() {
-    static const bool utf8 =
-        user_characters() != nullptr && std::strcmp(nl_langinfo_l(CODESET, user_characters()), "UTF-8") == 0;
+    static const bool utf8 = [] {
+        locale_t installed = newlocale(LC_CTYPE_MASK, "", nullptr);
+        if (installed == nullptr) {
+            return named_utf8();
+        }
+        const bool codeset_utf8 = std::strcmp(nl_langinfo_l(CODESET, installed), "UTF-8") == 0;
+        freelocale(installed);
+        return codeset_utf8;
+    }();
     return utf8;
 }
 
-std::size_t column_width(std::string_view character) {
-    const auto lead = static_cast<unsigned char>(character[0]);
-    const std::size_t continuations = character.size() - 1;
-    char32_t code = continuations == 0 ? lead : lead & (0x7FU >> (continuations + 1));
-    for (std::size_t i = 1; i < character.size(); ++i) {
-        code = (code << 6U) | (static_cast<unsigned char>(character[i]) & 0x3FU);
-    }
+std::size_t column_width(char32_t character) {
     const locale_t before = uselocale(user_characters());
-    const int width = ::wcwidth(static_cast<wchar_t>(code));
+    const int width = ::wcwidth(static_cast<wchar_t>(character));
     uselocale(before);
     return width < 0 ? 1 : static_cast<std::size_t>(width);
 }

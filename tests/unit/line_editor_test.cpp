@@ -61,9 +61,9 @@ public:
     void show(std::string_view bytes) {
         for (std::size_t i = 0; i < bytes.size();) {
             if (bytes[i] == '\x1B') {
-                const std::size_t final = bytes.find_first_of("CDK", i);
+                const std::size_t final = bytes.find_first_of("CDJK", i);
                 const std::size_t count = final > i + 2 ? std::stoul(std::string(bytes.substr(i + 2))) : 0;
-                if (bytes[final] == 'K') {
+                if (bytes[final] == 'K' || bytes[final] == 'J') {
                     cells_.resize(std::min(cells_.size(), column_));
                 } else {
                     column_ = bytes[final] == 'C' ? column_ + count : column_ - std::min(column_, count);
@@ -100,7 +100,7 @@ private:
 
 constexpr std::size_t width = 12;
 
-std::size_t one_column(std::string_view /*character*/) { return 1; }  // 8 columns for the answer after "P? "
+std::size_t one_column(char32_t /*character*/) { return 1; }  // 8 columns for the answer after "P? "
 
 struct Step {
     std::vector<TerminalKey> keys;
