@@ -110,7 +110,8 @@ private:
     [[nodiscard]] std::size_t previous_boundary(std::size_t at) const;
     [[nodiscard]] std::size_t width_of(std::string_view character) const;
     // The columns of `text`, counted until they exceed `enough`.
-    [[nodiscard]] std::size_t columns_of(std::string_view text, std::size_t enough = std::numeric_limits<std::size_t>::max()) const;
+    [[nodiscard]] std::size_t columns_of(std::string_view text,
+                                         std::size_t enough = std::numeric_limits<std::size_t>::max()) const;
     [[nodiscard]] std::size_t room(std::size_t width) const;
     // How many rows below the prompt row's first the cursor is, with the
     // prompt and the line shown as one row wrapped at `width`.
