@@ -180,6 +180,9 @@ LineEditor::LineEditor(std::string prompt_row, bool utf8, AnswerHistory& history
 }
 
 std::size_t LineEditor::character_end(std::size_t at) const {
+    if (!utf8_) {
+        return at + 1;
+    }
     return at + decode_terminal_key(std::string_view(line_).substr(at), utf8_, true).length;
 }
 
@@ -193,6 +196,9 @@ std::size_t LineEditor::character_start(std::size_t end) const {
 }
 
 std::size_t LineEditor::width_at(std::size_t at) const {
+    if (!utf8_) {
+        return 1;
+    }
     return width_of(std::string_view(line_).substr(at, character_end(at) - at));
 }
 
@@ -220,10 +226,13 @@ std::size_t LineEditor::previous_boundary(std::size_t at) const {
 }
 
 std::size_t LineEditor::width_of(std::string_view character) const {
-    return utf8_ ? column_width_(code_point(character)) : 1;
+    return column_width_(code_point(character));
 }
 
 std::size_t LineEditor::columns_of(std::string_view text, std::size_t enough) const {
+    if (!utf8_) {
+        return text.size();
+    }
     std::size_t columns = 0;
     while (!text.empty() && columns <= enough) {
         const DecodedKey character = decode_terminal_key(text, utf8_, true);
@@ -378,10 +387,15 @@ std::string LineEditor::render(std::size_t width) {
         start = before;
     }
     offset_ = start;
-    std::size_t end = offset_;
-    std::size_t visible_columns = 0;
-    while (end < line_.size() && visible_columns + width_at(end) <= columns) {
-        visible_columns += width_at(end);
+    // Outside a UTF-8 locale a byte is a column.
+    std::size_t visible_columns = utf8_ ? 0 : std::min(columns, line_.size() - offset_);
+    std::size_t end = offset_ + visible_columns;
+    while (end < line_.size()) {
+        const std::size_t unit_columns = width_at(end);
+        if (visible_columns + unit_columns > columns) {
+            break;
+        }
+        visible_columns += unit_columns;
         end = next_boundary(end);
     }
     std::string visible = line_.substr(offset_, end - offset_);
