@@ -225,9 +225,7 @@ std::size_t LineEditor::previous_boundary(std::size_t at) const {
     return start;
 }
 
-std::size_t LineEditor::width_of(std::string_view character) const {
-    return column_width_(code_point(character));
-}
+std::size_t LineEditor::width_of(std::string_view character) const { return column_width_(code_point(character)); }
 
 std::size_t LineEditor::columns_of(std::string_view text, std::size_t enough) const {
     if (!utf8_) {
