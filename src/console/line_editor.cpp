@@ -173,8 +173,13 @@ const std::string* AnswerHistory::next() {
     return &answers_[++recalled_];
 }
 
-LineEditor::LineEditor(std::string prompt_row, bool utf8, AnswerHistory& history, ColumnWidth column_width)
-    : prompt_row_(std::move(prompt_row)), utf8_(utf8), history_(history), column_width_(column_width) {
+LineEditor::LineEditor(std::string prompt_row, bool utf8, AnswerHistory& history, ColumnWidth column_width,
+                       bool rows_rewrap)
+    : prompt_row_(std::move(prompt_row)),
+      utf8_(utf8),
+      history_(history),
+      column_width_(column_width),
+      rows_rewrap_(rows_rewrap) {
     prompt_columns_ = columns_of(prompt_row_);
     history_.begin();
 }
@@ -444,9 +449,13 @@ std::string LineEditor::redraw(std::size_t width) {
 }
 
 std::string LineEditor::resized(std::size_t width) {
-    // The terminal rewraps the prompt's row at the new width, and keeps the
-    // cursor after the same text.
-    return draw_again(cursor_row(width), width);
+    // A terminal that rewraps keeps the cursor after the same text, now
+    // wrapped at the new width; one that cuts keeps every row where it was
+    // (before the first drawing the prompt is taken to have fitted its row).
+    if (rows_rewrap_) {
+        return draw_again(cursor_row(width), width);
+    }
+    return draw_again(drawn_width_ == 0 ? 0 : cursor_row(drawn_width_), width);
 }
 
 }  // namespace sumwright

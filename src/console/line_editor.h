@@ -71,8 +71,10 @@ public:
 
     // `prompt_row` is the text already on the cursor's row. In a UTF-8
     // locale a character of several bytes is edited as one, and so is a
-    // character with the combining marks after it.
-    LineEditor(std::string prompt_row, bool utf8, AnswerHistory& history, ColumnWidth column_width);
+    // character with the combining marks after it. `rows_rewrap`: the
+    // terminal rewraps a row when its width changes, rather than cutting it.
+    LineEditor(std::string prompt_row, bool utf8, AnswerHistory& history, ColumnWidth column_width,
+               bool rows_rewrap = true);
 
     Outcome apply(const TerminalKey& key);
     // Bytes that bring the screen up to date with the line, for a terminal
@@ -85,7 +87,7 @@ public:
     // empty row the cursor is at the start of.
     std::string redraw(std::size_t width);
     // Bytes that draw them anew after the terminal became `width` columns
-    // wide and rewrapped the prompt's row.
+    // wide.
     std::string resized(std::size_t width);
 
     [[nodiscard]] const std::string& line() const { return line_; }
@@ -123,6 +125,7 @@ private:
     bool utf8_;
     AnswerHistory& history_;
     ColumnWidth column_width_;
+    bool rows_rewrap_;
     std::string line_;
     std::size_t cursor_ = 0;  // at a unit's start
     std::size_t offset_ = 0;  // the first unit in view

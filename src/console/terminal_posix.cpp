@@ -13,6 +13,7 @@
 #include "console/character_set.h"
 #include "console/key_codes.h"
 #include "console/line_editor.h"
+#include "console/row_rewrap.h"
 #include "console/terminal.h"
 #include "process/interruption.h"
 
@@ -345,7 +346,7 @@ std::optional<std::string> LineEditingMode::read(std::string_view row) const {
     // cursor to the start of the row; a raw terminal needs both.
     const bool maps_line_feed = (saved_settings.c_oflag & OPOST) != 0 && (saved_settings.c_oflag & ONLCR) != 0;
     const std::string_view line_end = maps_line_feed ? "\n" : "\r\n";
-    LineEditor editor(std::string(row), utf8_locale(), history, column_width);
+    LineEditor editor(std::string(row), utf8_locale(), history, column_width, terminal_rewraps_rows());
     for (;;) {
         if (continued != 0) {
             continued = 0;

@@ -344,7 +344,8 @@ class Terminal:
             stdin=slave,
             stdout=slave,
             stderr=slave,
-            env={**os.environ, **(env or {})},
+            # Not xterm's own window, which cuts its rows on a resize.
+            env={**os.environ, "XTERM_VERSION": "", **(env or {})},
             start_new_session=True,
             preexec_fn=lambda: _take_terminal(ignored_signals),
         )
