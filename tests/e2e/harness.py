@@ -107,8 +107,10 @@ TERMINAL_KEYS = {
     "Ctrl+a": "\x01", "Ctrl+e": "\x05", "Ctrl+u": "\x15", "Ctrl+d": "\x04", "Alt+Enter": "\x1b\r",
     "Alt+Backspace": "\x1b\x7f", "Alt+Tab": "\x1b\t",
 }
-# A key name that makes the terminal this many columns wide.
+# Key names that act on the terminal instead: it becomes this many columns
+# wide, or the program gets SIGCONT (as from `kill -CONT`, with no stop).
 RESIZE = re.compile(r"Width (\d+)")
+CONTINUE = "Continue"
 
 
 def terminal_bytes(keys: str) -> list[str]:
@@ -116,7 +118,7 @@ def terminal_bytes(keys: str) -> list[str]:
     each Esc alone: it is told from the start of a sequence by the pause."""
     chunks = [""]
     for match in re.finditer(r"\{\{|\{([^}]+)\}|.", keys, re.S):
-        if match.group(1) and RESIZE.fullmatch(match.group(1)):
+        if match.group(1) and (RESIZE.fullmatch(match.group(1)) or match.group(1) == CONTINUE):
             chunks += ["{" + match.group(1) + "}", ""]
             continue
         chunks[-1] += TERMINAL_KEYS[match.group(1)] if match.group(1) else match.group(0)[0]
@@ -134,12 +136,14 @@ def columns(character: str) -> int:
 def screen_after(output: bytes, width: int, resizes: Sequence[tuple[int, int]] = ()) -> tuple[list[str], int]:
     """The lines a terminal `width` columns wide shows after `output` (a line
     it wrapped is one line) and the cursor's column; at each (output length,
-    width) of `resizes` it takes that width and rewraps, as tmux and VTE do."""
+    width) of `resizes` it takes that width and rewraps, as tmux does: a
+    cursor right after the text of its line stays on the line's last row."""
     text, resizes, position = output.decode("utf-8", "surrogateescape"), list(resizes), 0
     lines, y, x, wrapped = [[]], 0, 0, False  # x: the cursor's place in its line
     for match in re.finditer(r"\x1b\[(\d*)([A-Za-z])|.", text, re.S):
         while resizes and position >= resizes[0][0]:
             width = resizes.pop(0)[1]
+            wrapped = x >= len(lines[y]) > 0 and len(lines[y]) % width == 0
         position += len(match.group(0).encode("utf-8", "surrogateescape"))
         line, start = lines[y], (x - 1 if wrapped else x) // width * width
         column, code, final, count = x - start, match.group(0), match.group(2), int(match.group(1) or 1)
@@ -328,6 +332,7 @@ class Terminal:
         self.master, slave = pty.openpty()
         fcntl.ioctl(slave, termios.TIOCSWINSZ, struct.pack("HHHH", 50, self.WIDTH, 0, 0))
         self.resizes: list[tuple[int, int]] = []
+        self.redraws = 0  # the prompts drawn anew, after a resize or SIGCONT
         self._slave = slave
         if stty:
             subprocess.run(["stty", *stty.split()], stdin=slave, check=True)
@@ -339,7 +344,8 @@ class Terminal:
             stdin=slave,
             stdout=slave,
             stderr=slave,
-            env={**os.environ, **(env or {})},
+            # Not xterm's own window, which cuts its rows on a resize.
+            env={**os.environ, "XTERM_VERSION": "", **(env or {})},
             start_new_session=True,
             preexec_fn=lambda: _take_terminal(ignored_signals),
         )
@@ -360,9 +366,15 @@ class Terminal:
             if resize := RESIZE.fullmatch(chunk[1:-1]):
                 self.resizes.append((len(self.settle(0.5).encode("latin-1")), int(resize.group(1))))
                 fcntl.ioctl(self._slave, termios.TIOCSWINSZ, struct.pack("HHHH", 50, self.resizes[-1][1], 0, 0))
+            elif chunk == "{" + CONTINUE + "}":
+                self.settle(0.3)
+                self.signal(signal.SIGCONT)
+            else:
+                self.send(chunk)
+                time.sleep(0.2 if chunk.endswith("\x1b") else 0)
                 continue
-            self.send(chunk)
-            time.sleep(0.2 if chunk.endswith("\x1b") else 0)
+            self.redraws += 1
+            self.settle(0.3)
 
     def answer_dialogue(self, menu_key: str, answers: Sequence[str]) -> int:
         """Walks the dialogue as a person would: each key once its wait shows,
@@ -372,7 +384,7 @@ class Terminal:
             self.expect(wait_text)
             self.send(key)
         for count, answer in enumerate(answers, start=1):
-            self.expect(PROMPT_END, count=count + len(self.resizes))  # a resize draws the prompt anew
+            self.expect(PROMPT_END, count=count + self.redraws)
             assert leftovers(self.directory) == [], "no unfinished report while an answer is awaited"
             self.type_keys(answer + "{Enter}")
         self.expect(FINAL_WAIT)

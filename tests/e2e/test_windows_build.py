@@ -63,8 +63,8 @@ def typed(text: str) -> str:
 
 NAMED_KEYS = ["{Space}", "{Tab}", "{Enter}", "{Backspace}", "{Esc}", "{Up}", "{Down}", "{Left}", "{Right}",
               "{Home}", "{End}", "{PgUp}", "{PgDn}", "{Ins}", "{Del}", *(f"{{F{n}}}" for n in range(1, 13)),
-              "{Shift+Up}", "{Ctrl+Home}", "{Shift+Tab}", "{Ctrl+Right}", "{Alt+F1}", "{Ctrl+a}", "{Shift}",
-              "{Ctrl}", "{Alt}", "{CapsLock}"]
+              "{Shift+Up}", "{Ctrl+Home}", "{Shift+Tab}", "{Ctrl+Right}", "{Alt+F1}", "{Alt+2}", "{Alt+1}", "{Alt+q}",
+              "{Ctrl+a}", "{Shift}", "{Ctrl}", "{Alt}", "{CapsLock}"]
 
 
 def unwanted_keys(accepted: str) -> str:
