@@ -19,9 +19,8 @@ using sumwright::DecodedKey;
 using sumwright::LineEditor;
 
 // Wide characters take two columns, combining marks none.
-std::size_t column_width(std::string_view character) {
-    const auto lead = static_cast<unsigned char>(character[0]);
-    return lead == 0xCC || lead == 0xCD ? 0 : lead >= 0xE1 ? 2 : 1;
+std::size_t column_width(char32_t character) {
+    return character >= 0x300 && character < 0x380 ? 0 : character >= 0x1000 ? 2 : 1;
 }
 
 // Whole UTF-8 characters only (or any bytes outside a UTF-8 locale), and no

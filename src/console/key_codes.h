@@ -6,8 +6,9 @@ namespace sumwright::key_codes {
 // key (arrows, function keys) this byte followed by the key's scan code.
 inline constexpr char extended_prefix = '\xFF';
 
-// Scan codes of the extended keys, as a US keyboard gives them.
-enum ScanCode : unsigned char {
+// Scan codes of the extended keys, as a US keyboard gives them; Alt with a
+// digit gives one of its own, from alt_1 (Alt+1) to alt_0 (Alt+0).
+enum class ScanCode : unsigned char {
     f1 = 59,
     f2 = 60,
     f3 = 61,
@@ -28,6 +29,8 @@ enum ScanCode : unsigned char {
     page_down = 81,
     insert = 82,
     del = 83,
+    alt_1 = 120,
+    alt_0 = 129,
     f11 = 133,
     f12 = 134,
 };

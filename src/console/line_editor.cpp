@@ -8,7 +8,7 @@
 namespace sumwright {
 namespace {
 
-using namespace key_codes;
+using key_codes::ScanCode;
 
 bool between(char c, unsigned lowest, unsigned highest) {
     const auto byte = static_cast<unsigned char>(c);
@@ -52,6 +52,23 @@ std::size_t utf8_continuations(unsigned char lead) {
     return 0;
 }
 
+// The code point of one whole character as decode_terminal_key takes it.
+char32_t code_point(std::string_view character) {
+    const auto lead = static_cast<unsigned char>(character[0]);
+    const std::size_t continuations = character.size() - 1;
+    char32_t code = continuations == 0 ? lead : lead & (0x7FU >> (continuations + 1));
+    for (const char continuation : character.substr(1)) {
+        code = (code << 6U) | (static_cast<unsigned char>(continuation) & 0x3FU);
+    }
+    return code;
+}
+
+// The columns of a terminal `width` wide, 80 where its width is not known.
+std::size_t screen_columns(std::size_t width) {
+    constexpr std::size_t usual_width = 80;
+    return width == 0 ? usual_width : width;
+}
+
 DecodedKey decode_escape(std::string_view bytes, bool utf8, bool complete) {
     using Kind = TerminalKey::Kind;
     if (bytes.size() == 1) {
@@ -65,7 +82,7 @@ DecodedKey decode_escape(std::string_view bytes, bool utf8, bool complete) {
         length = sequence_length(bytes, 2, 0x20, complete);
     } else if (bytes[1] == 'O') {
         length = sequence_length(bytes, 2, 0x30, complete);
-    } else if (bytes[1] != escape && (between(bytes[1], 0, 0x1F) || bytes[1] == del_character)) {
+    } else if (bytes[1] != key_codes::escape && (between(bytes[1], 0, 0x1F) || bytes[1] == key_codes::del_character)) {
         length = 2;  // Alt with a control key (Enter, Backspace, Tab)
     } else {
         // Alt with a key, or with a whole sequence (Esc Esc [ D).
@@ -89,7 +106,7 @@ std::string cursor_move(std::size_t columns, char direction) {
 
 DecodedKey decode_terminal_key(std::string_view bytes, bool utf8, bool complete) {
     using Kind = TerminalKey::Kind;
-    if (bytes[0] == escape) {
+    if (bytes[0] == key_codes::escape) {
         return decode_escape(bytes, utf8, complete);
     }
     const auto lead = static_cast<unsigned char>(bytes[0]);
@@ -114,8 +131,9 @@ DecodedKey decode_terminal_key(std::string_view bytes, bool utf8, bool complete)
 char scan_code_of(std::string_view sequence) {
     struct Entry {
         std::string_view sequence;
-        unsigned char scan_code;
+        ScanCode scan_code;
     };
+    using enum ScanCode;
     static constexpr Entry entries[] = {
         {"[A", up},    {"[B", down},    {"[C", right}, {"[D", left}, {"[H", home},     {"[F", end},
         {"OA", up},    {"OB", down},    {"OC", right}, {"OD", left}, {"OH", home},     {"OF", end},
@@ -155,64 +173,94 @@ const std::string* AnswerHistory::next() {
     return &answers_[++recalled_];
 }
 
-LineEditor::LineEditor(std::string prompt_row, bool utf8, AnswerHistory& history, ColumnWidth column_width)
-    : prompt_row_(std::move(prompt_row)), utf8_(utf8), history_(history), column_width_(column_width) {
+LineEditor::LineEditor(std::string prompt_row, bool utf8, AnswerHistory& history, ColumnWidth column_width,
+                       bool rows_rewrap)
+    : prompt_row_(std::move(prompt_row)),
+      utf8_(utf8),
+      history_(history),
+      column_width_(column_width),
+      rows_rewrap_(rows_rewrap) {
+    prompt_columns_ = columns_of(prompt_row_);
     history_.begin();
+}
+
+std::size_t LineEditor::character_end(std::size_t at) const {
+    if (!utf8_) {
+        return at + 1;
+    }
+    return at + decode_terminal_key(std::string_view(line_).substr(at), utf8_, true).length;
+}
+
+std::size_t LineEditor::character_start(std::size_t end) const {
+    // The line holds whole characters only: the lead byte is at most three back.
+    std::size_t start = end - 1;
+    while (utf8_ && start > 0 && is_continuation(line_[start])) {
+        --start;
+    }
+    return start;
+}
+
+std::size_t LineEditor::width_at(std::size_t at) const {
+    if (!utf8_) {
+        return 1;
+    }
+    return width_of(std::string_view(line_).substr(at, character_end(at) - at));
 }
 
 std::size_t LineEditor::next_boundary(std::size_t at) const {
     if (at >= line_.size()) {
         return line_.size();
     }
-    const DecodedKey first = decode_terminal_key(std::string_view(line_).substr(at), utf8_, true);
-    at += first.length;
+    at = character_end(at);
     // Combining marks go with the character before them.
-    while (at < line_.size()) {
-        const DecodedKey mark = decode_terminal_key(std::string_view(line_).substr(at), utf8_, true);
-        if (width_of(mark.key.bytes) != 0) {
-            break;
-        }
-        at += mark.length;
+    while (at < line_.size() && width_at(at) == 0) {
+        at = character_end(at);
     }
     return at;
 }
 
 std::size_t LineEditor::previous_boundary(std::size_t at) const {
-    std::size_t start = 0;
-    for (std::size_t next = 0; next < at; next = next_boundary(next)) {
-        start = next;
+    if (at == 0) {
+        return 0;
+    }
+    std::size_t start = character_start(at);
+    while (start > 0 && width_at(start) == 0) {
+        start = character_start(start);
     }
     return start;
 }
 
-std::size_t LineEditor::width_of(std::string_view character) const { return utf8_ ? column_width_(character) : 1; }
+std::size_t LineEditor::width_of(std::string_view character) const { return column_width_(code_point(character)); }
 
-std::size_t LineEditor::columns_of(std::string_view text) const {
+std::size_t LineEditor::columns_of(std::string_view text, std::size_t enough) const {
+    if (!utf8_) {
+        return text.size();
+    }
     std::size_t columns = 0;
-    while (!text.empty()) {
+    while (!text.empty() && columns <= enough) {
         const DecodedKey character = decode_terminal_key(text, utf8_, true);
-        columns += width_of(character.key.bytes);
+        columns += width_of(text.substr(0, character.length));
         text.remove_prefix(character.length);
     }
     return columns;
 }
 
-std::vector<LineEditor::Unit> LineEditor::units() const {
-    std::vector<Unit> units{{0, 0}};
-    while (units.back().byte < line_.size()) {
-        const std::size_t at = units.back().byte;
-        const std::size_t next = next_boundary(at);
-        units.push_back({next, units.back().column + columns_of(std::string_view(line_).substr(at, next - at))});
-    }
-    return units;
+std::size_t LineEditor::room(std::size_t width) const {
+    width = screen_columns(width);
+    // The last column stays free for the cursor.
+    const std::size_t start = prompt_columns_ % width;
+    return width > start + 2 ? width - start - 1 : 1;
 }
 
-std::size_t LineEditor::room(std::size_t width) const {
-    constexpr std::size_t usual_width = 80;
-    width = width == 0 ? usual_width : width;
-    // The last column stays free for the cursor.
-    const std::size_t start = columns_of(prompt_row_) % width;
-    return width > start + 2 ? width - start - 1 : 1;
+std::size_t LineEditor::cursor_row(std::size_t width) const {
+    width = screen_columns(width);
+    const std::size_t cursor = prompt_columns_ + shown_cursor_;
+    const std::size_t end = prompt_columns_ + shown_columns_;
+    // Right after text that fills its last row the cursor is still on that row.
+    if (cursor == end && end > 0 && end % width == 0) {
+        return end / width - 1;
+    }
+    return cursor / width;
 }
 
 void LineEditor::move_left() { cursor_ = previous_boundary(cursor_); }
@@ -255,26 +303,26 @@ LineEditor::Outcome LineEditor::apply(const TerminalKey& key) {
     if (key.kind == Kind::escape) {
         clear_line();
     } else if (key.kind == Kind::sequence) {
-        switch (static_cast<unsigned char>(scan_code_of(key.bytes))) {
-            case left:
+        switch (static_cast<ScanCode>(scan_code_of(key.bytes))) {
+            case ScanCode::left:
                 move_left();
                 break;
-            case right:
+            case ScanCode::right:
                 move_right();
                 break;
-            case home:
+            case ScanCode::home:
                 move_home();
                 break;
-            case end:
+            case ScanCode::end:
                 move_end();
                 break;
-            case del:
+            case ScanCode::del:
                 erase_forward();
                 break;
-            case up:
+            case ScanCode::up:
                 recall(history_.previous());
                 break;
-            case down:
+            case ScanCode::down:
                 recall(history_.next());
                 break;
             default:
@@ -282,24 +330,24 @@ LineEditor::Outcome LineEditor::apply(const TerminalKey& key) {
         }
     } else if (key.kind == Kind::character) {
         switch (key.bytes[0]) {
-            case carriage_return:
-            case line_feed:
+            case key_codes::carriage_return:
+            case key_codes::line_feed:
                 history_.add(line_);
                 return Outcome::entered;
-            case del_character:
-            case backspace:
+            case key_codes::del_character:
+            case key_codes::backspace:
                 erase_back();
                 break;
-            case ctrl_a:
+            case key_codes::ctrl_a:
                 move_home();
                 break;
-            case ctrl_e:
+            case key_codes::ctrl_e:
                 move_end();
                 break;
-            case ctrl_u:
+            case key_codes::ctrl_u:
                 clear_line();
                 break;
-            case ctrl_d:
+            case key_codes::ctrl_d:
                 if (line_.empty()) {
                     return Outcome::input_ended;
                 }
@@ -315,37 +363,52 @@ LineEditor::Outcome LineEditor::apply(const TerminalKey& key) {
 }
 
 std::string LineEditor::render(std::size_t width) {
+    // Only what can be in view is measured: a key costs the same on a long line.
     const std::size_t columns = room(width);
-    const std::vector<Unit> all = units();
-    const std::size_t last_unit = all.size() - 1;
-    std::size_t at = 0;
-    while (all[at].byte < cursor_) {
-        ++at;
+    drawn_width_ = screen_columns(width);
+    // As much of the line in view as fits: the view starts earlier while the
+    // rest of the line from there fits.
+    offset_ = std::min(offset_, cursor_);
+    for (std::size_t rest = columns_of(std::string_view(line_).substr(offset_), columns); offset_ > 0;) {
+        const std::size_t before = previous_boundary(offset_);
+        rest += width_at(before);
+        if (rest > columns) {
+            break;
+        }
+        offset_ = before;
     }
-    // Columns from unit `from` up to unit `to`.
-    const auto span = [&](std::size_t from, std::size_t to) { return all[to].column - all[from].column; };
-    // As much of the line in view as fits, and always the cursor.
-    offset_ = std::min(offset_, at);
-    while (offset_ > 0 && span(offset_ - 1, last_unit) <= columns) {
-        --offset_;
+    // And always the cursor: the view starts later while the cursor is past it.
+    std::size_t start = cursor_;
+    std::size_t cursor_column = 0;
+    while (start > offset_) {
+        const std::size_t before = previous_boundary(start);
+        const std::size_t unit_columns = width_at(before);
+        if (cursor_column + unit_columns > columns) {
+            break;
+        }
+        cursor_column += unit_columns;
+        start = before;
     }
-    while (offset_ < at && span(offset_, at) > columns) {
-        ++offset_;
+    offset_ = start;
+    // Outside a UTF-8 locale a byte is a column.
+    std::size_t visible_columns = utf8_ ? 0 : std::min(columns, line_.size() - offset_);
+    std::size_t end = offset_ + visible_columns;
+    while (end < line_.size()) {
+        const std::size_t unit_columns = width_at(end);
+        if (visible_columns + unit_columns > columns) {
+            break;
+        }
+        visible_columns += unit_columns;
+        end = next_boundary(end);
     }
-    std::size_t end = offset_;
-    while (end < last_unit && span(offset_, end + 1) <= columns) {
-        ++end;
-    }
-    const std::size_t visible_columns = span(offset_, end);
-    std::string visible = line_.substr(all[offset_].byte, all[end].byte - all[offset_].byte);
-    const std::size_t cursor_column = span(offset_, at);
+    std::string visible = line_.substr(offset_, end - offset_);
 
     std::string out;
     const bool same_start = offset_ == shown_offset_;
     if (same_start && visible == shown_) {
         out = cursor_column < shown_cursor_ ? cursor_move(shown_cursor_ - cursor_column, 'D')
                                             : cursor_move(cursor_column - shown_cursor_, 'C');
-    } else if (same_start && shown_cursor_ == columns_of(shown_) && cursor_column == visible_columns &&
+    } else if (same_start && shown_cursor_ == shown_columns_ && cursor_column == visible_columns &&
                visible.starts_with(shown_)) {
         out = visible.substr(shown_.size());  // typed at the end: the echo alone
     } else {
@@ -354,36 +417,45 @@ std::string LineEditor::render(std::size_t width) {
     shown_offset_ = offset_;
     shown_ = std::move(visible);
     shown_cursor_ = cursor_column;
+    shown_columns_ = visible_columns;
     return out;
 }
 
 std::string LineEditor::finish(std::size_t width, std::string_view line_end) {
-    if (columns_of(line_) <= room(width)) {
+    if (columns_of(line_, room(width)) <= room(width)) {
         return render(width) + std::string(line_end);
     }
     // The whole answer from the start of its place on, wrapped by the terminal.
     return cursor_move(shown_cursor_, 'D') + line_ + std::string(line_end);
 }
 
-std::string LineEditor::redraw(std::size_t width) {
+std::string LineEditor::draw_again(std::size_t rows_up, std::size_t width) {
     shown_offset_ = static_cast<std::size_t>(-1);
     shown_.clear();
     shown_cursor_ = 0;
-    return "\r" + prompt_row_ + render(width);
-}
-
-std::string LineEditor::resized(std::size_t width) {
-    // The terminal rewraps the row at the new width; the cursor stays after
-    // the same text, on a later row where the text no longer fits.
-    const std::size_t cursor = columns_of(prompt_row_) + shown_cursor_;
-    const std::size_t rows_up = width == 0 ? 0 : cursor / width;
+    shown_columns_ = 0;
     // Appended piece by piece: GCC 12 at -O3 warns wrongly (-Wrestrict) on a
     // literal joined to a temporary string.
     std::string out = "\r";
     out += cursor_move(rows_up, 'A');
     out += "\x1B[J";
-    out += redraw(width);
+    out += prompt_row_;
+    out += render(width);
     return out;
+}
+
+std::string LineEditor::redraw(std::size_t width) {
+    return draw_again(cursor_row(drawn_width_ == 0 ? width : drawn_width_), width);
+}
+
+std::string LineEditor::resized(std::size_t width) {
+    // A terminal that rewraps keeps the cursor after the same text, now
+    // wrapped at the new width; one that cuts keeps every row where it was
+    // (before the first drawing the prompt is taken to have fitted its row).
+    if (rows_rewrap_) {
+        return draw_again(cursor_row(width), width);
+    }
+    return draw_again(drawn_width_ == 0 ? 0 : cursor_row(drawn_width_), width);
 }
 
 }  // namespace sumwright

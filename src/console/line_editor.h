@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -55,9 +56,9 @@ private:
     std::size_t recalled_ = 0;  // answers_.size() while none is
 };
 
-// The columns a terminal gives one whole character: 2 for a wide one, 0 for
-// a combining mark.
-using ColumnWidth = std::size_t (*)(std::string_view character);
+// The columns a terminal gives one character (a code point): 2 for a wide
+// one, 0 for a combining mark.
+using ColumnWidth = std::size_t (*)(char32_t character);
 
 // The editing of one typed answer on a terminal, as the Windows console edits
 // a line: keys in, bytes for the terminal out. The answer is drawn on the
@@ -70,8 +71,10 @@ public:
 
     // `prompt_row` is the text already on the cursor's row. In a UTF-8
     // locale a character of several bytes is edited as one, and so is a
-    // character with the combining marks after it.
-    LineEditor(std::string prompt_row, bool utf8, AnswerHistory& history, ColumnWidth column_width);
+    // character with the combining marks after it. `rows_rewrap`: the
+    // terminal rewraps a row when its width changes, rather than cutting it.
+    LineEditor(std::string prompt_row, bool utf8, AnswerHistory& history, ColumnWidth column_width,
+               bool rows_rewrap = true);
 
     Outcome apply(const TerminalKey& key);
     // Bytes that bring the screen up to date with the line, for a terminal
@@ -79,21 +82,17 @@ public:
     std::string render(std::size_t width);
     // Bytes that leave the whole answer on the screen and end its row.
     std::string finish(std::size_t width, std::string_view line_end);
-    // Bytes that draw the prompt's row and the line anew on an empty row.
+    // Bytes that draw the prompt's row and the line anew from the start of
+    // the prompt's row (the cursor being where the editor left it), or on an
+    // empty row the cursor is at the start of.
     std::string redraw(std::size_t width);
     // Bytes that draw them anew after the terminal became `width` columns
-    // wide and rewrapped the row the cursor is on.
+    // wide.
     std::string resized(std::size_t width);
 
     [[nodiscard]] const std::string& line() const { return line_; }
 
 private:
-    // One character with its combining marks: one place on the screen.
-    struct Unit {
-        std::size_t byte;
-        std::size_t column;  // the columns of the units before it
-    };
-
     void move_left();
     void move_right();
     void move_home();
@@ -104,24 +103,39 @@ private:
     void recall(const std::string* answer);
     void insert(const std::string& text);
 
+    // A unit is one character with the combining marks after it: one place
+    // on the screen. Positions are byte indexes into the line.
+    [[nodiscard]] std::size_t character_end(std::size_t at) const;
+    [[nodiscard]] std::size_t character_start(std::size_t end) const;
+    [[nodiscard]] std::size_t width_at(std::size_t at) const;
     [[nodiscard]] std::size_t next_boundary(std::size_t at) const;
     [[nodiscard]] std::size_t previous_boundary(std::size_t at) const;
     [[nodiscard]] std::size_t width_of(std::string_view character) const;
-    [[nodiscard]] std::size_t columns_of(std::string_view text) const;
-    [[nodiscard]] std::vector<Unit> units() const;
+    // The columns of `text`, counted until they exceed `enough`.
+    [[nodiscard]] std::size_t columns_of(std::string_view text,
+                                         std::size_t enough = std::numeric_limits<std::size_t>::max()) const;
     [[nodiscard]] std::size_t room(std::size_t width) const;
+    // How many rows below the prompt row's first the cursor is, with the
+    // prompt and the line shown as one row wrapped at `width`.
+    [[nodiscard]] std::size_t cursor_row(std::size_t width) const;
+    std::string draw_again(std::size_t rows_up, std::size_t width);
 
     std::string prompt_row_;
+    std::size_t prompt_columns_ = 0;
     bool utf8_;
     AnswerHistory& history_;
     ColumnWidth column_width_;
+    bool rows_rewrap_;
     std::string line_;
-    std::size_t cursor_ = 0;  // a byte index at a unit's start
+    std::size_t cursor_ = 0;  // at a unit's start
     std::size_t offset_ = 0;  // the first unit in view
-    // What the screen shows: its first unit, bytes and cursor column.
+    // What the screen shows: its first unit, bytes, columns and cursor
+    // column, and the terminal's width then (0 before the first drawing).
     std::size_t shown_offset_ = 0;
     std::string shown_;
+    std::size_t shown_columns_ = 0;
     std::size_t shown_cursor_ = 0;
+    std::size_t drawn_width_ = 0;
 };
 
 }  // namespace sumwright

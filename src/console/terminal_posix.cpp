@@ -1,4 +1,3 @@
-#include <langinfo.h>
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -7,24 +6,27 @@
 #include <array>
 #include <atomic>
 #include <cerrno>
-#include <clocale>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <cwchar>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 
+#include "console/character_set.h"
 #include "console/key_codes.h"
 #include "console/line_editor.h"
+#include "console/row_rewrap.h"
 #include "console/terminal.h"
 #include "process/interruption.h"
 
 namespace sumwright::terminal {
 namespace {
+
+using character_set::column_width;
+using character_set::utf8_locale;
 
 constexpr int input_fd = STDIN_FILENO;
 // How long the rest of an escape sequence or of a multi-byte character may
@@ -186,36 +188,6 @@ bool take_byte() {
     }
 }
 
-// The character type of the user's locale (LC_ALL, LC_CTYPE, LANG), used
-// for the terminal alone: the program's own locale stays "C".
-locale_t user_characters() {
-    static const locale_t characters = [] {
-        locale_t found = newlocale(LC_CTYPE_MASK, "", nullptr);
-        return found != nullptr ? found : newlocale(LC_CTYPE_MASK, "C", nullptr);
-    }();
-    return characters;
-}
-
-bool utf8_locale() {
-    static const bool utf8 =
-        user_characters() != nullptr && std::strcmp(nl_langinfo_l(CODESET, user_characters()), "UTF-8") == 0;
-    return utf8;
-}
-
-// The columns the terminal gives one whole UTF-8 character.
-std::size_t column_width(std::string_view character) {
-    const auto lead = static_cast<unsigned char>(character[0]);
-    const std::size_t continuations = character.size() - 1;
-    char32_t code = continuations == 0 ? lead : lead & (0x7FU >> (continuations + 1));
-    for (std::size_t i = 1; i < character.size(); ++i) {
-        code = (code << 6U) | (static_cast<unsigned char>(character[i]) & 0x3FU);
-    }
-    const locale_t before = uselocale(user_characters());
-    const int width = ::wcwidth(static_cast<wchar_t>(code));
-    uselocale(before);
-    return width < 0 ? 1 : static_cast<std::size_t>(width);
-}
-
 enum class Got { key, nothing, ended, interrupted };
 
 // After a carriage return: a line feed that came with it (text pasted with
@@ -369,7 +341,7 @@ std::optional<std::string> edit_line(int screen, std::string_view row, AnswerHis
     // cursor to the start of the row; a raw terminal needs both.
     const bool maps_line_feed = (saved_settings.c_oflag & OPOST) != 0 && (saved_settings.c_oflag & ONLCR) != 0;
     const std::string_view line_end = maps_line_feed ? "\n" : "\r\n";
-    LineEditor editor(std::string(row), utf8_locale(), history, column_width);
+    LineEditor editor(std::string(row), utf8_locale(), history, column_width, terminal_rewraps_rows());
     for (;;) {
         held_signals.let_in_waiting();
         if (continued != 0) {

@@ -66,22 +66,51 @@ bool is_modifier(WORD virtual_key) {
     }
 }
 
+std::string extended_key(unsigned scan_code) {
+    return std::string{key_codes::extended_prefix, static_cast<char>(scan_code & 0xFFU)};
+}
+
+// Alt with a digit or a letter, as the console's own key reading gives it:
+// an extended key, Alt+1 to Alt+0 with scan codes of their own. AltGr, which
+// is Ctrl and Alt together, types characters.
+std::optional<std::string> alt_key(const KEY_EVENT_RECORD& key) {
+    const bool alt = (key.dwControlKeyState & (LEFT_ALT_PRESSED | RIGHT_ALT_PRESSED)) != 0;
+    const bool ctrl = (key.dwControlKeyState & (LEFT_CTRL_PRESSED | RIGHT_CTRL_PRESSED)) != 0;
+    const WORD virtual_key = key.wVirtualKeyCode;
+    if (!alt || ctrl) {
+        return std::nullopt;
+    }
+    if (virtual_key >= '1' && virtual_key <= '9') {
+        return extended_key(static_cast<unsigned>(key_codes::ScanCode::alt_1) + (virtual_key - '1'));
+    }
+    if (virtual_key == '0') {
+        return extended_key(static_cast<unsigned>(key_codes::ScanCode::alt_0));
+    }
+    if (virtual_key >= 'A' && virtual_key <= 'Z') {
+        return extended_key(key.wVirtualScanCode);
+    }
+    return std::nullopt;
+}
+
 // The key result of one console input event: a key press with a character
-// gives that character (in the console's input code page), one without gives
-// byte 255 and its scan code. Key releases, modifier keys alone and events
-// other than keys give nothing.
+// gives that character (in the console's input code page), one without (and
+// Alt with a digit or letter) gives byte 255 and its scan code. Key
+// releases, modifier keys alone and events other than keys give nothing.
 std::optional<std::string> key_result(const INPUT_RECORD& record) {
     if (record.EventType != KEY_EVENT || record.Event.KeyEvent.bKeyDown == 0) {
         return std::nullopt;
     }
     const KEY_EVENT_RECORD& key = record.Event.KeyEvent;
+    if (std::optional<std::string> alt = alt_key(key)) {
+        return alt;
+    }
     if (key.uChar.AsciiChar != 0) {
         return std::string(1, key.uChar.AsciiChar);
     }
     if (is_modifier(key.wVirtualKeyCode)) {
         return std::nullopt;
     }
-    return std::string{key_codes::extended_prefix, static_cast<char>(key.wVirtualScanCode & 0xFFU)};
+    return extended_key(key.wVirtualScanCode);
 }
 
 std::size_t read_console_line(HANDLE input, char* buffer, DWORD wanted) {

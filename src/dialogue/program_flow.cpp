@@ -159,17 +159,22 @@ void report_failure(Console& console, std::string_view file_name, std::string_vi
 
 // The generator inside its report frame. The report file is created only
 // once the last answer is in, so that no wait leaves an unfinished one
-// behind. False when the report could not be written (the console has said
-// why).
+// behind; a report that the user may not write is found before the first
+// question, so that nobody answers for nothing. False when the report could
+// not be written (the console has said why).
 bool write_report(Console& console, ReportKind kind, const WebLink& link) {
     const ReportTexts& texts = report_texts(kind);
     write_report_opening(console, kind);
+    std::string reason;
+    if (!ReportFile::may_replace(std::string(texts.file_name), reason)) {
+        report_failure(console, texts.file_name, "cannot be written: " + reason);
+        return false;
+    }
     const AskedReport asked = ask_questions(console, kind);
     if (asked.problem) {
         report_failure(console, texts.file_name, "not written: " + *asked.problem);
         return false;
     }
-    std::string reason;
     const std::unique_ptr<ReportFile> report = ReportFile::open(std::string(texts.file_name), reason);
     if (!report) {
         report_failure(console, texts.file_name, "cannot be created: " + reason);

@@ -35,7 +35,11 @@ public:
           separator_(separator),
           row_(number_text(answers.first_row)),
           next_row_(number_text(std::int64_t{answers.first_row} + 1)),
-          row_before_(number_text(std::int64_t{answers.first_row} - 1)) {}
+          row_before_(number_text(std::int64_t{answers.first_row} - 1)),
+          // The row above ends the range of the earlier group ends. Row 1
+          // has none: there the range ends at row 1 itself, whose marker,
+          // where a sum is taken, is 1, the end of a group from row 1 on.
+          row_above_(answers.first_row == 1 ? "max(row()-1" + std::string(separator) + "1)" : "row()-1") {}
 
     void write() {
         write_echo();
@@ -145,8 +149,8 @@ private:
         // at row R, not at row 1 with whatever the data column holds above
         // the table.
         append("sum(indirect(\"", data, "\"&text((max(", row_before_, separator_, marker, "$", row_, ":indirect(\"",
-               marker, "\"&text(row()-1", separator_, "\"#\")))+if(row()>", row_, separator_, "1", separator_, "0))",
-               separator_, "\"#\")):");
+               marker, "\"&text(", row_above_, separator_, "\"#\")))+if(row()>", row_, separator_, "1", separator_,
+               "0))", separator_, "\"#\")):");
         append("indirect(\"", data, "\"&text(row()", separator_, "\"#\")))", separator_, empty_text, ")");
         write_formula_and_foot(step);
         report_.write_line("<br>");
@@ -163,6 +167,7 @@ private:
     std::string row_;         // Rt
     std::string next_row_;    // R1t
     std::string row_before_;  // R - 1
+    std::string row_above_;   // the row above the formula's own
     // The conditions on the outer marker columns that the marker formulas of
     // the inner levels repeat, and the caption of the outer levels that the
     // label formulas repeat: both grow by one level at a time.

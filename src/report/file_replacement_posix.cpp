@@ -14,10 +14,23 @@ constexpr mode_t permission_bits = 0777;
 
 }  // namespace
 
+bool may_replace(const std::string& target, std::string& reason) {
+    // The system's own answer for this user: owner, group, others, access
+    // lists, root. A symbolic link is replaced, never written, and so is no
+    // refusal; nor is a file that is not there.
+    struct stat status {};
+    if (::lstat(target.c_str(), &status) != 0 || S_ISLNK(status.st_mode) || ::access(target.c_str(), W_OK) == 0) {
+        return true;
+    }
+    reason = reason_of(errno);
+    return false;
+}
+
 std::optional<NewFile> create_beside(const std::string& target, std::string& reason) {
-    // The permission bits of the file it replaces; 0666 less the umask, as
-    // for any file the user's programs create, when there is none (a
-    // symbolic link's own bits mean nothing).
+    // The permission bits, owner and group of the file it replaces; 0666
+    // less the umask, and the user's own, as for any file the user's
+    // programs create, when there is none (a symbolic link's own bits mean
+    // nothing).
     struct stat replaced {};
     const bool keeps_bits = ::lstat(target.c_str(), &replaced) == 0 && S_ISREG(replaced.st_mode);
     const mode_t mode = keeps_bits ? replaced.st_mode & permission_bits : 0666;
@@ -34,7 +47,12 @@ std::optional<NewFile> create_beside(const std::string& target, std::string& rea
         }
         // The umask only narrows the bits, so the file is never more open
         // than the one it replaces, even where they cannot be set exactly.
+        // Root gives the owner and group back; any other user the group, if
+        // he belongs to it.
         if (keeps_bits) {
+            if (::fchown(fd, replaced.st_uid, replaced.st_gid) != 0) {
+                ::fchown(fd, static_cast<uid_t>(-1), replaced.st_gid);
+            }
             ::fchmod(fd, mode);
         }
         std::FILE* stream = ::fdopen(fd, "wb");

@@ -12,8 +12,7 @@
 namespace sumwright::file_replacement {
 namespace {
 
-std::string last_error_text() {
-    const DWORD error = GetLastError();
+std::string system_text(DWORD error) {
     char* buffer = nullptr;
     const DWORD length =
         FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
@@ -26,11 +25,22 @@ std::string last_error_text() {
     return text;
 }
 
+std::string last_error_text() { return system_text(GetLastError()); }
+
 // What a user sets on a report and expects to find on its replacement.
-constexpr DWORD kept_attributes =
-    FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+constexpr DWORD kept_attributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
 }  // namespace
+
+bool may_replace(const std::string& target, std::string& reason) {
+    // A read-only file refuses to be opened for writing, and to be replaced.
+    const DWORD attributes = GetFileAttributesA(target.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_READONLY) == 0) {
+        return true;
+    }
+    reason = system_text(ERROR_ACCESS_DENIED);
+    return false;
+}
 
 std::optional<NewFile> create_beside(const std::string& target, std::string& reason) {
     constexpr int attempts = 100;
@@ -77,31 +87,18 @@ int write_to_disk(std::FILE* stream) {
 
 bool replace(const std::string& from, const std::string& target, std::string& reason) {
     // The new report takes the attributes that the user set on the one it
-    // replaces. A read-only one is replaced as where only the folder's
-    // permissions decide, and the new report is read-only again; the move
-    // itself would refuse it.
+    // replaces. A read-only one is never replaced: the move refuses it.
     const DWORD replaced = GetFileAttributesA(target.c_str());
     const DWORD kept = replaced != INVALID_FILE_ATTRIBUTES &&
                                (replaced & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0
                            ? replaced & kept_attributes
                            : 0;
-    const bool read_only = (kept & FILE_ATTRIBUTE_READONLY) != 0;
-    // Read-only only once in place: an unfinished file must stay removable.
-    if ((kept & ~FILE_ATTRIBUTE_READONLY) != 0) {
-        SetFileAttributesA(from.c_str(), (kept & ~FILE_ATTRIBUTE_READONLY) | FILE_ATTRIBUTE_ARCHIVE);
-    }
-    if (read_only) {
-        SetFileAttributesA(target.c_str(), replaced & ~FILE_ATTRIBUTE_READONLY);
+    if (kept != 0) {
+        SetFileAttributesA(from.c_str(), kept | FILE_ATTRIBUTE_ARCHIVE);
     }
     if (MoveFileExA(from.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) == 0) {
         reason = last_error_text();
-        if (read_only) {
-            SetFileAttributesA(target.c_str(), replaced);
-        }
         return false;
-    }
-    if (read_only) {
-        SetFileAttributesA(target.c_str(), kept | FILE_ATTRIBUTE_ARCHIVE);
     }
     return true;
 }

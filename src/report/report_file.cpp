@@ -21,6 +21,10 @@ std::unique_ptr<ReportFile> ReportFile::open(const std::string& name, std::strin
     return std::make_unique<ReportFile>(name, created->stream, std::move(created->path));
 }
 
+bool ReportFile::may_replace(const std::string& name, std::string& reason) {
+    return file_replacement::may_replace(name, reason);
+}
+
 ReportFile::ReportFile(std::string name, std::FILE* stream, std::string temporary_path)
     : name_(std::move(name)), stream_(stream), temporary_path_(std::move(temporary_path)) {
     interruption::set_file_to_remove(temporary_path_.c_str());
@@ -105,7 +109,7 @@ bool ReportFile::finish(std::string& reason) {
         discard();
         return false;
     }
-    if (!file_replacement::replace(temporary_path_, name_, reason)) {
+    if (!may_replace(name_, reason) || !file_replacement::replace(temporary_path_, name_, reason)) {
         discard();
         return false;
     }

@@ -17,6 +17,11 @@ public:
     // Nothing, and the system's reason, when no file can be created there.
     static std::unique_ptr<ReportFile> open(const std::string& name, std::string& reason);
 
+    // False, and the system's reason, when the report of that name is one
+    // the user may not write (on Windows: a read-only one), which is never
+    // replaced. `finish` asks again.
+    static bool may_replace(const std::string& name, std::string& reason);
+
     ReportFile(std::string name, std::FILE* stream, std::string temporary_path);
     ReportFile(const ReportFile&) = delete;
     ReportFile& operator=(const ReportFile&) = delete;
@@ -33,7 +38,8 @@ public:
 
     // Flushes the file to the disk, closes it and puts it in the report's place. False,
     // and the system's reason, if any write, the close or the replacement
-    // failed; the report's previous content is then left as it was.
+    // failed, or the report may no longer be replaced; the report's previous
+    // content is then left as it was.
     bool finish(std::string& reason);
 
 private:

@@ -110,17 +110,19 @@ TERMINAL_KEYS = {
     "Ctrl+z": "\x1a", "Alt+Enter": "\x1b\r",
     "Alt+Backspace": "\x1b\x7f", "Alt+Tab": "\x1b\t",
 }
-# A key name that makes the terminal this many columns wide.
+# Key names that act on the terminal instead: it becomes this many columns
+# wide, or the program gets SIGCONT (as from `kill -CONT`, with no stop).
 RESIZE = re.compile(r"Width (\d+)")
+CONTINUE = "Continue"
 
 
 def terminal_bytes(keys: str) -> list[str]:
     """What a terminal sends for keys in the driver's notation, cut after
     each Esc alone (it is told from the start of a sequence by the pause),
-    with each resize and each Ctrl-Z a piece of its own."""
+    with each resize, SIGCONT and Ctrl-Z a piece of its own."""
     chunks = [""]
     for match in re.finditer(r"\{\{|\{([^}]+)\}|.", keys, re.S):
-        if match.group(1) and RESIZE.fullmatch(match.group(1)):
+        if match.group(1) and (RESIZE.fullmatch(match.group(1)) or match.group(1) == CONTINUE):
             chunks += ["{" + match.group(1) + "}", ""]
             continue
         if match.group(1) == "Ctrl+z":
@@ -141,12 +143,14 @@ def columns(character: str) -> int:
 def screen_after(output: bytes, width: int, resizes: Sequence[tuple[int, int]] = ()) -> tuple[list[str], int]:
     """The lines a terminal `width` columns wide shows after `output` (a line
     it wrapped is one line) and the cursor's column; at each (output length,
-    width) of `resizes` it takes that width and rewraps, as tmux and VTE do."""
+    width) of `resizes` it takes that width and rewraps, as tmux does: a
+    cursor right after the text of its line stays on the line's last row."""
     text, resizes, position = output.decode("utf-8", "surrogateescape"), list(resizes), 0
     lines, y, x, wrapped = [[]], 0, 0, False  # x: the cursor's place in its line
     for match in re.finditer(r"\x1b\[(\d*)([A-Za-z])|.", text, re.S):
         while resizes and position >= resizes[0][0]:
             width = resizes.pop(0)[1]
+            wrapped = x >= len(lines[y]) > 0 and len(lines[y]) % width == 0
         position += len(match.group(0).encode("utf-8", "surrogateescape"))
         line, start = lines[y], (x - 1 if wrapped else x) // width * width
         column, code, final, count = x - start, match.group(0), match.group(2), int(match.group(1) or 1)
@@ -337,6 +341,7 @@ class Terminal:
         self.master, slave = pty.openpty()
         fcntl.ioctl(slave, termios.TIOCSWINSZ, struct.pack("HHHH", 50, self.WIDTH, 0, 0))
         self.resizes: list[tuple[int, int]] = []
+        self.redraws = 0  # the prompts drawn anew, after a resize, SIGCONT or Ctrl-Z
         self._slave = slave
         if stty:
             subprocess.run(["stty", *stty.split()], stdin=slave, check=True)
@@ -348,7 +353,9 @@ class Terminal:
             stdin=slave,
             stdout=slave,
             stderr=slave,
-            env={name: value for name, value in {**os.environ, **(env or {})}.items() if value is not None},
+            # Not xterm's own window, which cuts its rows on a resize.
+            env={name: value for name, value in {**os.environ, "XTERM_VERSION": "", **(env or {})}.items()
+                 if value is not None},
             start_new_session=True,
             preexec_fn=lambda: _take_terminal(ignored_signals),
         )
@@ -371,16 +378,21 @@ class Terminal:
             if resize := RESIZE.fullmatch(chunk[1:-1]):
                 self.resizes.append((len(self.settle(0.5).encode("latin-1")), int(resize.group(1))))
                 fcntl.ioctl(self._slave, termios.TIOCSWINSZ, struct.pack("HHHH", 50, self.resizes[-1][1], 0, 0))
-                continue
-            if chunk == TERMINAL_KEYS["Ctrl+z"]:
+            elif chunk == "{" + CONTINUE + "}":
+                self.settle(0.3)
+                self.signal(signal.SIGCONT)
+            elif chunk == TERMINAL_KEYS["Ctrl+z"]:
                 self.settle()
                 while self.pending_input():
                     self.settle(0.05)
                 self.send(chunk)
                 self.expect(PROMPT_END, count=self.text().count(PROMPT_END) + 1)
+            else:
+                self.send(chunk)
+                time.sleep(0.2 if chunk.endswith("\x1b") else 0)
                 continue
-            self.send(chunk)
-            time.sleep(0.2 if chunk.endswith("\x1b") else 0)
+            self.redraws += 1
+            self.settle(0.3)
 
     def answer_dialogue(self, menu_key: str, answers: Sequence[str]) -> int:
         """Walks the dialogue as a person would: each key once its wait shows,
@@ -389,14 +401,11 @@ class Terminal:
         for wait_text, key in [(TERMS_WAIT, "1"), (WARNING_WAIT, "1"), (MENU_WAIT, menu_key)]:
             self.expect(wait_text)
             self.send(key)
-        stops = 0
         for count, answer in enumerate(answers, start=1):
-            # A resize and a stop each draw the prompt anew.
-            self.expect(PROMPT_END, count=count + len(self.resizes) + stops)
+            self.expect(PROMPT_END, count=count + self.redraws)
             assert leftovers(self.directory) == [], "no unfinished report while an answer is awaited"
             # An answer that ends in a Ctrl-J has its Enter.
             self.type_keys(answer if answer.endswith("{Ctrl+j}") else answer + "{Enter}")
-            stops += answer.count("{Ctrl+z}")
         self.expect(FINAL_WAIT)
         self.type_keys("{Up}")  # an extended key ends it too, and is read whole
         return self.wait()

@@ -7,6 +7,7 @@ from __future__ import annotations
 import contextlib
 import os
 import resource
+import shutil
 import signal
 import subprocess
 import time
@@ -149,30 +150,70 @@ def test_a_level_count_far_below_zero_writes_no_step(tmp_path):
 PAST_XFD = "lies past the sheet's last column XFD (16384)\n"
 
 
+def as_nobody_owning(*paths: Path) -> list[str]:
+    """The command prefix that runs the program as nobody, given the paths."""
+    if os.geteuid() != 0:
+        pytest.skip("only root can run the program as nobody")
+    for path in paths:
+        shutil.chown(path, "nobody")
+    return ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"]
+
+
 @pytest.mark.parametrize(
     "menu_key, answers, reason",
     [
         ("1", ["a", "5462", "d", "2", "f"], "5462 columns in the group need 16386 free columns, but a sheet has at "
                                             "most 16384 (limit: 5461 columns in the group)\n"),
-        ("1", ["a", "2147483647", "d", "2", "f"], "2147483647 columns in the group need "),
-        ("1", ["a", "2", "d", "2", "xfc"], "column XFE " + PAST_XFD),
-        ("2", ["b", "d", "2", "xew"], "column XFE " + PAST_XFD),
-        ("3", ["b", "xfz", "2", "f"], "column XFZ " + PAST_XFD),
         ("1", ["XFE\t", "1", "d", "2", "f"], "column XFE " + PAST_XFD),  # formulas hold these three as typed
         ("2", ["XFE1", "d", "2", "f"], "column XFE " + PAST_XFD),
         ("3", ["b", "xfe.", "2", "f"], "column XFE " + PAST_XFD),
+        # For the reason, the owner and mode of a report its user may not
+        # write, run as nobody in a folder of his: refused before the questions.
+        ("1", ["a", "2", "d", "2", "f"], ("nobody", 0o444)),
+        ("3", ["b", "d", "2", "f"], ("root", 0o644)),
     ],
 )
-def test_answers_that_name_a_column_no_sheet_has_write_no_report(tmp_path, menu_key, answers, reason):
+def test_a_report_that_cannot_be_written_leaves_the_old_one(tmp_path, menu_key, answers, reason):
     report = REPORTS[menu_key]
     (tmp_path / report).write_bytes(b"previous report")
-    run = run_piped(tmp_path, dialogue(menu_key, answers), timeout=10)
+    protected = isinstance(reason, tuple)
+    prefix = as_nobody_owning(tmp_path) if protected else []
+    if protected:
+        shutil.chown(tmp_path / report, reason[0])
+        (tmp_path / report).chmod(reason[1])
+    run = run_piped(tmp_path, dialogue(menu_key, answers), command_prefix=prefix, timeout=10)
     assert run.status == 1
-    assert run.errors.startswith(f"Error: report file {report} not written: {reason}"), run.errors
+    failure = "cannot be written: Permission denied\n" if protected else f"not written: {reason}"
+    assert run.errors.startswith(f"Error: report file {report} {failure}"), run.errors
     assert run.errors.count("\n") == 1
     assert run.console_lines()[-4:] == ["", "", "<Any key> to continue and end", ""]
+    assert run.console_lines()[-6].endswith(report) == protected, "refused before the questions, else after them"
     assert run.file(report) == b"previous report"
     assert leftovers(tmp_path) == []
+
+
+def test_a_report_made_read_only_during_the_questions_is_kept(tmp_path):
+    """Asked again as the report is put in place: nobody's own report, which
+    he may write at the opening, made read-only while he answers."""
+    report = tmp_path / "swr_subtotal.htm"
+    report.write_bytes(b"previous report")
+    install_program(tmp_path)
+    keys = dialogue("1", ["a", "2", "d", "2", "f"])
+    process = subprocess.Popen([*as_nobody_owning(tmp_path, report), f"./{DEFAULT_PROGRAM_NAME}"], cwd=tmp_path,
+                               stdin=subprocess.PIPE, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    process.stdin.write(input_bytes(keys[:4]))  # the three keys and the first answer
+    process.stdin.flush()
+    deadline = time.monotonic() + RUN_TIMEOUT
+    # Asleep in a read of its input: all that came is taken, the opening included.
+    while not (Path(f"/proc/{process.pid}/stat").read_text().rsplit(") ", 1)[1].startswith("S")
+               and Path(f"/proc/{process.pid}/syscall").read_text().startswith("0 0x0 ")):
+        assert time.monotonic() < deadline, "the program did not wait for the second answer"
+        time.sleep(0.01)
+    report.chmod(0o444)
+    _, errors = process.communicate(input_bytes(keys[4:]), timeout=RUN_TIMEOUT)
+    assert (process.returncode, errors) == (1, b"Error: report file swr_subtotal.htm could not be written: "
+                                                b"Permission denied\n")
+    assert report.read_bytes() == b"previous report" and leftovers(tmp_path) == []
 
 
 # ----------------------------------------------------------- interruptions

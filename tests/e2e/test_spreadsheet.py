@@ -161,9 +161,10 @@ def build_table(content: SheetContent, table: Table, layout: Layout, key_columns
     levels = range(1, key_columns + 1)
     assert layout.data not in [layout.key_column(level) for level in levels]
     above = layout.first_row - 1
-    for level in levels:
-        content.put(f"{layout.key_column(level)}{above}", f"Key {level}")
-    content.put(f"{layout.data}{above}", "Amount")
+    if above > 0:  # a table from row 1 on has none, as an export
+        for level in levels:
+            content.put(f"{layout.key_column(level)}{above}", f"Key {level}")
+        content.put(f"{layout.data}{above}", "Amount")
     if layout.first_row >= 4:
         content.put(f"{layout.keys}{above - 2}", TITLE)
         content.put(f"{layout.keys}{above - 1}", "Grand total")
@@ -455,6 +456,10 @@ SCENARIOS = [
     pytest.param(SUBTOTAL, NUMERIC, ["c", "2", "f", "2", "h"], id="subtotal-numeric"),
     pytest.param(SUBTOTAL, UNSORTED, ["A", "1", "D", "4", "ax"], id="subtotal-unsorted-titled-crossing-AZ"),
     pytest.param(SUBTOTAL, PATTERNS, ["B", "1", "E", "2", "G"], id="subtotal-patterns"),
+    # No header row: the first group of one row at every level, then one of
+    # three rows at every level.
+    pytest.param(SUBTOTAL, REALISTIC, ["A", "3", "D", "1", "F"], id="subtotal-realistic-from-row-1"),
+    pytest.param(SUBTOTAL, CASES, ["b", "3", "e", "1", "g"], id="subtotal-cases-from-row-1"),
     # The second key column is GT: the level-2 label formula holds "&GT3&",
     # which a browser would show as ">3&" unless the report escapes it.
     pytest.param(SUBTOTAL, REALISTIC, ["gs", "2", "gv", "3", "ha"], id="subtotal-key-column-GT"),

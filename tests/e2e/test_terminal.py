@@ -8,7 +8,7 @@ import time
 
 import pytest
 
-from harness import PROMPT_END, TERMS_WAIT, Editing, Terminal, dialogue, editing_runs, run_piped
+from harness import PROMPT_END, REPORT_NAMES, TERMS_WAIT, Editing, Terminal, dialogue, editing_runs, run_piped
 
 TERMS_OPTIONS = "<1> yes and continue\r\n<2> no and end\r\n"
 WARNING_OPTIONS = "<1> yes and continue\r\n<2> no  and end\r\n"
@@ -88,17 +88,25 @@ UTF8 = {"LC_ALL": "C.UTF-8"}
 # there alone); a Ctrl-J typed on its own after an Enter is an Enter.
 TERMINAL_EDITING = [Editing("x yz{Ctrl+w}{Backspace}{Backspace}B", "B"), Editing("w{Ctrl+u}D", "D"),
                     Editing("{Ctrl+j}", ""), Editing("F", "F")]
+# The subtotal's prompt rows are 40 columns: resized to 40 and to 20 they fill
+# their rows exactly, and at 20 each wraps.
+SUBTOTAL_RESIZED = [Editing("{Width 40}A", "A"), Editing("{Width 20}2", "2"),
+                    Editing("{Continue}D{Continue}{Continue}", "D"), Editing("2", "2"), Editing("F", "F")]
 
 
 @pytest.mark.parametrize(
     "rows, stty, env",
     [
         *((rows, "", UTF8) for rows in RUNS),
+        (SUBTOTAL_RESIZED, "", UTF8),
         # A terminal left raw, or with reads that return at once; a locale
         # named as `locale -a` names it; terminals that take no cursor moves.
         (RUNS[-2], "raw", UTF8),
         (RUNS[-2], "-icanon min 0 time 0", UTF8),
         (UTF8_RUN, "", {"LC_ALL": "C.utf8"}),
+        # A UTF-8 locale named but not installed.
+        ([Editing("\xc3\xa9{Backspace}B", "B"), *TERMINAL_EDITING[1:]], "",
+         {"LC_ALL": "", "LC_CTYPE": "", "LANG": "en_US.UTF-8"}),
         (TERMINAL_EDITING, "", {"TERM": "dumb"}),
         (TERMINAL_EDITING, "raw", {"TERM": ""}),
         # Outside a UTF-8 locale every byte is a character.
@@ -110,17 +118,24 @@ def test_answers_are_edited_as_in_the_windows_console(tmp_path, rows, stty, env)
     """The table that the Windows build's console test types too; the
     screen shows each answer after its prompt as it was entered, on a row of
     its own."""
+    menu_key = "1" if rows is SUBTOTAL_RESIZED else "2"
     with Terminal(tmp_path / "terminal", env=env, stty=stty) as terminal:
-        assert terminal.answer_dialogue("2", [row.keys for row in rows]) == 0
+        assert terminal.answer_dialogue(menu_key, [row.keys for row in rows]) == 0
         assert terminal.stty() == terminal.settings_before
         assert terminal.pending_input() == 0
-    piped = run_piped(tmp_path / "piped", dialogue("2", [row.line for row in rows]))
-    assert (terminal.directory / "swr_sumif_01.htm").read_bytes() == piped.report("swr_sumif_01.htm")
+    piped = run_piped(tmp_path / "piped", dialogue(menu_key, [row.line for row in rows]))
+    report = REPORT_NAMES[int(menu_key) - 1]
+    assert (terminal.directory / report).read_bytes() == piped.report(report)
     prompt_end = PROMPT_END.rstrip()  # a screen line has no trailing blanks
     screen = terminal.screen()[0]
-    # Each answer after its prompt, and its row ended: an empty line follows.
-    echoed = [(line.partition(prompt_end)[2][1:], screen[i + 1]) for i, line in enumerate(screen) if prompt_end in line]
-    assert echoed == [(row.line.encode("latin-1").decode("utf-8", "surrogateescape"), "") for row in rows]
+    prompted = [i for i, line in enumerate(screen) if prompt_end in line]
+    assert [screen[i].count(prompt_end) for i in prompted] == [1] * len(rows), "each prompt drawn once"
+    echoed = [screen[i].partition(prompt_end)[2][1:] for i in prompted]
+    assert echoed == [row.line.encode("latin-1").decode("utf-8", "surrogateescape") for row in rows]
+    # Every other line as piped input shows it (where a terminal left raw
+    # starts it further right): each answer's row ended.
+    shown = ["" if i in prompted else line.lstrip(" ") for i, line in enumerate(screen)]
+    assert shown == [line.lstrip(" ") for line in piped.console_lines()]
     assert "TERM" not in env or "\x1b" not in terminal.text()
 
 

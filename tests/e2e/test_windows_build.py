@@ -63,8 +63,8 @@ def typed(text: str) -> str:
 
 NAMED_KEYS = ["{Space}", "{Tab}", "{Enter}", "{Backspace}", "{Esc}", "{Up}", "{Down}", "{Left}", "{Right}",
               "{Home}", "{End}", "{PgUp}", "{PgDn}", "{Ins}", "{Del}", *(f"{{F{n}}}" for n in range(1, 13)),
-              "{Shift+Up}", "{Ctrl+Home}", "{Shift+Tab}", "{Ctrl+Right}", "{Alt+F1}", "{Ctrl+a}", "{Shift}",
-              "{Ctrl}", "{Alt}", "{CapsLock}"]
+              "{Shift+Up}", "{Ctrl+Home}", "{Shift+Tab}", "{Ctrl+Right}", "{Alt+F1}", "{Alt+2}", "{Alt+1}", "{Alt+q}",
+              "{Ctrl+a}", "{Shift}", "{Ctrl}", "{Alt}", "{CapsLock}"]
 
 
 def unwanted_keys(accepted: str) -> str:
@@ -110,17 +110,18 @@ def put_old_reports(directory: Path) -> None:
 
 # Menu key, answers, program file name, and whether every key wait first
 # gets every other kind of key (the waits are the same for every generator:
-# one run of them is enough).
+# one run of them is enough); the attribute the old report is given.
 GENERATORS = [
-    pytest.param("1", ["A", "2", "D", "2", "F"], "www.example.com.exe", True, id="subtotal"),
-    pytest.param("2", ["B", "D", "2", "F"], "https.shop.example.net.exe", False, id="sumif_01"),
-    pytest.param("3", ["C", "E", "4", "AA"], "http.example.org.exe", False, id="sumif_02"),
+    pytest.param("1", ["A", "2", "D", "2", "F"], "www.example.com.exe", True, "+h", id="subtotal"),
+    pytest.param("2", ["B", "D", "2", "F"], "https.shop.example.net.exe", False, "+h", id="sumif_01"),
+    pytest.param("3", ["C", "E", "4", "AA"], "http.example.org.exe", False, "+h", id="sumif_02"),
+    pytest.param("1", [], DEFAULT_PROGRAM_NAME, False, "+r", id="read-only-report"),
 ]
 
 
-@pytest.mark.parametrize("menu_key, answers, program_name, unwanted", GENERATORS)
+@pytest.mark.parametrize("menu_key, answers, program_name, unwanted, attribute", GENERATORS)
 def test_whole_dialogue_in_a_console_matches_the_linux_build(windows_build, wine_env, tmp_path, menu_key, answers,
-                                                             program_name, unwanted):
+                                                             program_name, unwanted, attribute):
     # Where `unwanted`, every key wait first gets every other kind of key,
     # and Enter and a letter right after its key: nothing shows, nothing
     # reaches an answer.
@@ -134,20 +135,22 @@ def test_whole_dialogue_in_a_console_matches_the_linux_build(windows_build, wine
     def attrib(*arguments: str) -> str:  # a file's attribute letters; Wine's attrib takes one change at a time
         return subprocess.run([*WINE, "cmd", "/c", "attrib", *arguments], cwd=windows_dir, capture_output=True,
                               env={**os.environ, **wine_env}, check=True).stdout.decode("latin-1")[:12]
-    for change in ("+r", "+h"):  # read-only and hidden, it gives way all the same and hands both on
-        attrib(change, report)
+    attrib(attribute, report)  # hidden: handed on; read-only: refused before the questions, and kept
+    refused = attribute == "+r"
 
     windows = run_in_console(windows_build, wine_env, windows_dir,
                              console_dialogue(menu_key, answers, unwanted=unwanted), program_name=program_name)
-    linux_screen = linux_terminal_run(linux_dir, menu_key, answers, program_name)
-
-    assert windows.status == 0, windows.console
-    assert windows.report(report) == (linux_dir / report).read_bytes()
-    assert sorted(attrib(report).replace(" ", "")) == ["A", "H", "R"]
+    assert windows.status == refused, windows.console
+    assert sorted(attrib(report).replace(" ", "")) == ["A", attribute[1].upper()]
     for name in REPORT_NAMES:
-        if name != report:
+        if name != report or refused:
             assert windows.file(name) == b"old " + name.encode() + b"\r\n"
     assert windows.leftovers() == []
+    if refused:
+        assert f"Error: report file {report} cannot be written: " in windows.console
+        return
+    linux_screen = linux_terminal_run(linux_dir, menu_key, answers, program_name)
+    assert windows.report(report) == (linux_dir / report).read_bytes()
     assert_same_console(screen_lines(windows.console), screen_lines(linux_screen), program_name)
 
 

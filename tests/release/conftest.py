@@ -3,6 +3,3 @@ from pathlib import Path
 
 # The release tests share the helpers of tests/e2e.
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "e2e"))
-
-# The Windows build and its Wine prefix, once a session.
-from wine import windows_build, wine_env  # noqa: E402,F401

@@ -61,9 +61,9 @@ public:
     void show(std::string_view bytes) {
         for (std::size_t i = 0; i < bytes.size();) {
             if (bytes[i] == '\x1B') {
-                const std::size_t final = bytes.find_first_of("CDK", i);
+                const std::size_t final = bytes.find_first_of("CDJK", i);
                 const std::size_t count = final > i + 2 ? std::stoul(std::string(bytes.substr(i + 2))) : 0;
-                if (bytes[final] == 'K') {
+                if (bytes[final] == 'K' || bytes[final] == 'J') {
                     cells_.resize(std::min(cells_.size(), column_));
                 } else {
                     column_ = bytes[final] == 'C' ? column_ + count : column_ - std::min(column_, count);
@@ -100,7 +100,7 @@ private:
 
 constexpr std::size_t width = 12;
 
-std::size_t one_column(std::string_view /*character*/) { return 1; }  // 8 columns for the answer after "P? "
+std::size_t one_column(char32_t /*character*/) { return 1; }  // 8 columns for the answer after "P? "
 
 struct Step {
     std::vector<TerminalKey> keys;
@@ -140,9 +140,6 @@ TEST(LineEditor, ALongLineScrollsSidewaysAndIsWrittenWholeWhenEntered) {
         EXPECT_EQ(row.text(), step.row);
         EXPECT_EQ(row.column(), step.column);
     }
-    Row redrawn;
-    redrawn.show(editor.redraw(width));
-    EXPECT_EQ(redrawn.text(), "P? xy");
     for (const TerminalKey& key : typed("0123456789")) {
         editor.apply(key);
     }
@@ -151,6 +148,42 @@ TEST(LineEditor, ALongLineScrollsSidewaysAndIsWrittenWholeWhenEntered) {
     EXPECT_EQ(row.text(), "P? xy0123456789");
     EXPECT_EQ(editor.line(), "xy0123456789");
 }
+
+struct RedrawCase {
+    bool rows_rewrap;
+    std::string typed;
+    std::size_t drawn_width;  // 0: nothing drawn since the prompt
+    std::size_t width;        // the width after a resize, or 0 for a continue
+    std::size_t rows_up;
+};
+
+class Redraw : public testing::TestWithParam<RedrawCase> {};
+
+// The prompt row starts at the row the cursor went up to, and is drawn once.
+TEST_P(Redraw, StartsAtThePromptRowsFirstRow) {
+    const RedrawCase& c = GetParam();
+    const std::string prompt(40, 'p');  // as long as each subtotal prompt row
+    AnswerHistory history;
+    LineEditor editor(prompt, true, history, one_column, c.rows_rewrap);
+    for (const TerminalKey& key : typed(c.typed)) {
+        editor.apply(key);
+    }
+    if (c.drawn_width != 0) {
+        editor.render(c.drawn_width);
+    }
+    const std::string out = c.width == 0 ? editor.redraw(c.drawn_width) : editor.resized(c.width);
+    const std::string up = c.rows_up == 0 ? "" : "\x1B[" + std::to_string(c.rows_up) + "A";
+    EXPECT_EQ(out, "\r" + up + "\x1B[J" + prompt + c.typed + "\x1B[K");
+}
+
+// A cursor right after text that fills its row exactly is still on that row.
+const RedrawCase redraw_cases[] = {
+    {true, "", 0, 40, 0},    {true, "", 0, 20, 1},  {true, "", 40, 20, 1},
+    {true, "D", 20, 0, 2},   {true, "", 20, 0, 1},  {true, "D", 20, 40, 1},
+    {false, "D", 20, 40, 2}, {false, "", 0, 20, 0}, {false, "", 40, 20, 0},
+};
+
+INSTANTIATE_TEST_SUITE_P(Rows, Redraw, testing::ValuesIn(redraw_cases));
 
 }  // namespace
 }  // namespace sumwright

@@ -67,13 +67,15 @@ TEST_F(ReportFileTest, KeepsThePreviousReportUntilFinishedThenReplacesItComplete
     EXPECT_EQ(entries(), std::vector<std::string>{"swr_sumif_01.htm"});
 }
 
-TEST_F(ReportFileTest, GetsTheUsualPermissionsWhenNewElseThoseOfTheReportItReplaces) {
-    // The umask, the mode given to the report written before (0: none), the mode of the new report.
-    for (const auto& [mask, earlier, mode] :
-         {std::array<mode_t, 3>{022, 0, 0644}, {022, 0600, 0600}, {077, 0755, 0755}}) {
+TEST_F(ReportFileTest, GetsTheUsualPermissionsAndOwnerWhenNewElseThoseOfTheReportItReplaces) {
+    // The umask, the mode and owner given to the report written before (0:
+    // none), the mode of the new report. Only root gives a report to nobody.
+    for (const auto& [mask, earlier, owner, mode] :
+         {std::array<unsigned, 4>{022, 0, 0, 0644}, {077, 0755, 0, 0755}, {022, 0600, 65534, 0600}}) {
         if (earlier != 0) {
             ::chmod("swr_subtotal.htm", earlier);
         }
+        const bool given = owner != 0 && ::chown("swr_subtotal.htm", owner, owner) == 0;
         const mode_t previous_mask = ::umask(mask);
         auto report = open_report("swr_subtotal.htm");
         std::string reason;
@@ -82,6 +84,8 @@ TEST_F(ReportFileTest, GetsTheUsualPermissionsWhenNewElseThoseOfTheReportItRepla
         struct stat status {};
         ASSERT_EQ(::stat("swr_subtotal.htm", &status), 0);
         EXPECT_EQ(status.st_mode & 0777U, mode);
+        EXPECT_EQ(status.st_uid, given ? owner : ::geteuid());
+        EXPECT_EQ(status.st_gid, given ? owner : ::getegid());
     }
 }
 
