@@ -83,7 +83,7 @@ EDITING = [
     Editing("2", "2", shared=False),
     Editing(WIDE * 150 + "{Home}{Del}{End}b", WIDE * 149 + "b", shared=False),
     Editing("0123456789" * 8 + "{Width 60}{Home}A{End}Z", "A" + "0123456789" * 8 + "Z", shared=False),
-    # Ctrl-Z where no shell takes the stop: the program keeps its mode.
+    # Ctrl-Z where, as the terminal's own command, no shell takes the stop.
     Editing("BX{Ctrl+z}{Left}{Backspace}", "X", shared=False),
 ]
 
@@ -332,9 +332,7 @@ class Terminal:
     ) -> None:
         """`ignored_signals` are ignored when the program starts, as `nohup`
         or a script's background job leaves them; `stty` gives settings the
-        terminal is left in before the start; a variable None in `env` is
-        unset. The program leads a session of its own on the terminal, as
-        the terminal's own command does: no shell takes its stops."""
+        terminal is left in before the start; None in `env` unsets a name."""
         if install:
             install_program(directory, program_name)
         self.directory = directory
@@ -372,8 +370,7 @@ class Terminal:
 
     def type_keys(self, keys: str) -> None:
         """Types keys in the console driver's notation at a prompt; a Ctrl-Z
-        once the program has read the keys before it (the terminal drops
-        what is unread), and the keys after it once the prompt is drawn anew."""
+        once the keys before it are read (the terminal drops unread ones)."""
         for chunk in terminal_bytes(keys):
             if resize := RESIZE.fullmatch(chunk[1:-1]):
                 self.resizes.append((len(self.settle(0.5).encode("latin-1")), int(resize.group(1))))

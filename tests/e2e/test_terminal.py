@@ -55,7 +55,6 @@ def test_a_key_wait_acts_on_its_keys_without_enter_and_ignores_others_without_ec
         pytest.param("112", "", "\r", {}, id="typed ahead before the banner"),
         pytest.param("", "2\r", "\r", {}, id="Enter after the menu key"),
         pytest.param("", "22", "\r", {}, id="menu key twice"),
-        # One answer a line, also where the terminal edits the line itself.
         pytest.param("112", "", "\r\n", {}, id="pasted with CR LF line ends"),
         pytest.param("112", "", "\r\n", {"TERM": "dumb"}, id="pasted with CR LF line ends, TERM=dumb"),
         pytest.param("112", "", "\r\n", {"TERM": None}, id="pasted with CR LF line ends, TERM unset"),
@@ -116,8 +115,7 @@ SUBTOTAL_RESIZED = [Editing("{Width 40}A", "A"), Editing("{Width 20}2", "2"),
 )
 def test_answers_are_edited_as_in_the_windows_console(tmp_path, rows, stty, env):
     """The table that the Windows build's console test types too; the
-    screen shows each answer after its prompt as it was entered, on a row of
-    its own."""
+    screen shows each answer after its prompt as it was entered."""
     menu_key = "1" if rows is SUBTOTAL_RESIZED else "2"
     with Terminal(tmp_path / "terminal", env=env, stty=stty) as terminal:
         assert terminal.answer_dialogue(menu_key, [row.keys for row in rows]) == 0

@@ -2,14 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <csignal>
+#include <utility>
 
 namespace sumwright {
 namespace {
 
-void own_handler(int /*signal_number*/) {}
-
 using Handler = void (*)(int);
+
+void own_handler(int /*signal_number*/) {}
 
 Handler current(int signal_number) {
     struct sigaction action {};
@@ -17,25 +19,22 @@ Handler current(int signal_number) {
     return action.sa_handler;
 }
 
-// A handler of the caller's own, an ignored signal and a default one: the
-// program takes the first and the last while it runs, and puts all three
-// back as they were.
 TEST(InterruptionHandlers, LeaveIgnoredSignalsIgnoredAndPutBackWhatTheyReplaced) {
-    const Handler usr1 = std::signal(SIGUSR1, own_handler);
-    const Handler hangup = std::signal(SIGHUP, SIG_IGN);
-    const Handler resize = std::signal(SIGWINCH, SIG_DFL);
+    // A handler of the caller's own, an ignored signal and a default one.
+    const std::array<std::pair<int, Handler>, 3> before{
+        {{SIGUSR1, own_handler}, {SIGHUP, SIG_IGN}, {SIGWINCH, SIG_DFL}}};
+    for (const auto& [signal_number, handler] : before) {
+        std::signal(signal_number, handler);
+    }
     {
         const interruption::Handlers handlers;
         EXPECT_NE(current(SIGUSR1), own_handler);
         EXPECT_EQ(current(SIGHUP), SIG_IGN);
         EXPECT_NE(current(SIGWINCH), SIG_DFL);
     }
-    EXPECT_EQ(current(SIGUSR1), own_handler);
-    EXPECT_EQ(current(SIGHUP), SIG_IGN);
-    EXPECT_EQ(current(SIGWINCH), SIG_DFL);
-    std::signal(SIGUSR1, usr1);
-    std::signal(SIGHUP, hangup);
-    std::signal(SIGWINCH, resize);
+    for (const auto& [signal_number, handler] : before) {
+        EXPECT_EQ(current(signal_number), handler);
+    }
 }
 
 }  // namespace
