@@ -122,11 +122,8 @@ def terminal_bytes(keys: str) -> list[str]:
     with each resize, SIGCONT and Ctrl-Z a piece of its own."""
     chunks = [""]
     for match in re.finditer(r"\{\{|\{([^}]+)\}|.", keys, re.S):
-        if match.group(1) and (RESIZE.fullmatch(match.group(1)) or match.group(1) == CONTINUE):
+        if match.group(1) and (RESIZE.fullmatch(match.group(1)) or match.group(1) in (CONTINUE, "Ctrl+z")):
             chunks += ["{" + match.group(1) + "}", ""]
-            continue
-        if match.group(1) == "Ctrl+z":
-            chunks += [TERMINAL_KEYS["Ctrl+z"], ""]
             continue
         chunks[-1] += TERMINAL_KEYS[match.group(1)] if match.group(1) else match.group(0)[0]
         if match.group(1) == "Esc":
@@ -378,11 +375,11 @@ class Terminal:
             elif chunk == "{" + CONTINUE + "}":
                 self.settle(0.3)
                 self.signal(signal.SIGCONT)
-            elif chunk == TERMINAL_KEYS["Ctrl+z"]:
+            elif chunk == "{Ctrl+z}":
                 self.settle()
                 while self.pending_input():
                     self.settle(0.05)
-                self.send(chunk)
+                self.send(TERMINAL_KEYS["Ctrl+z"])
                 self.expect(PROMPT_END, count=self.text().count(PROMPT_END) + 1)
             else:
                 self.send(chunk)
