@@ -85,8 +85,8 @@ void StandardConsole::begin_answer() {
 std::optional<std::string> StandardConsole::read_line() {
     const std::unique_ptr<terminal::LineEditingMode> editing = std::move(editing_);
     const std::string row = std::exchange(row_, {});
-    if (editing && editing->active()) {
-        return editing->read(row);
+    if (editing) {
+        return editing->read(row, history_, input_);
     }
     return input_.next_line();
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "console/console.h"
+#include "console/line_editor.h"
 #include "console/line_input.h"
 #include "console/terminal.h"
 
@@ -36,6 +37,8 @@ private:
     std::string row_;
     // Held from the prompt's start to the end of its answer.
     std::unique_ptr<terminal::LineEditingMode> editing_;
+    // The answers typed so far, for Up and Down at the next prompts.
+    AnswerHistory history_;
 };
 
 }  // namespace sumwright

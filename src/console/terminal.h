@@ -7,6 +7,8 @@
 #include <string_view>
 
 #include "console/console.h"
+#include "console/line_editor.h"
+#include "console/line_input.h"
 
 namespace sumwright::terminal {
 
@@ -21,11 +23,12 @@ std::size_t read_standard_input(char* buffer, std::size_t size);
 void discard_pending_input();
 
 // While alive, answers typed at the interactive console are read through the
-// program's own line editor, where the console does not edit lines itself:
-// the terminal is raw (signal keys still work) and gets its settings back when
-// this ends, and also if the process is interrupted meanwhile. It begins
-// before the prompt is shown, so that no key typed at the prompt is echoed by
-// the terminal itself.
+// program's own line editor, or on a terminal that takes no cursor
+// sequences (TERM unset, empty or "dumb") with the terminal's own line
+// editing, where Enter, a line feed or both together end a line. The
+// terminal's settings are given back when this ends, and also if the process
+// is interrupted meanwhile. It begins before the prompt is shown, so that no
+// key typed at the prompt is echoed by the terminal itself.
 class LineEditingMode final {
 public:
     LineEditingMode();
@@ -35,16 +38,17 @@ public:
     LineEditingMode(LineEditingMode&&) = delete;
     LineEditingMode& operator=(LineEditingMode&&) = delete;
 
-    // False where the console edits lines itself or the terminal's settings
-    // cannot be read: answers are then read as lines of input.
-    [[nodiscard]] bool active() const { return active_; }
     // One answer; nothing at the end of input (Ctrl-D on an empty line).
     // `row` is the text on the cursor's row (the prompt), drawn again when
-    // the program is continued after a suspension.
-    [[nodiscard]] std::optional<std::string> read(std::string_view row) const;
+    // the program is continued after a suspension; `history` holds the
+    // answers typed earlier, which Up and Down recall. Where the console
+    // edits lines itself or the terminal's settings cannot be read, the
+    // answer is the next of `lines`.
+    [[nodiscard]] std::optional<std::string> read(std::string_view row, AnswerHistory& history, LineInput& lines) const;
 
 private:
-    bool active_ = false;
+    // Where the answer's row is shown.
+    int screen_ = -1;
 };
 
 // While alive, the interactive console delivers single keys without echo and

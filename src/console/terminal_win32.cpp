@@ -155,7 +155,10 @@ LineEditingMode::LineEditingMode() = default;
 
 LineEditingMode::~LineEditingMode() = default;
 
-std::optional<std::string> LineEditingMode::read(std::string_view /*row*/) const { return std::nullopt; }
+std::optional<std::string> LineEditingMode::read(std::string_view /*row*/, AnswerHistory& /*history*/,
+                                                 LineInput& lines) const {
+    return lines.next_line();
+}
 
 void discard_pending_input() { FlushConsoleInputBuffer(input_handle()); }
 

@@ -10,7 +10,7 @@ int main(int argc, char** argv) {
     if (!sumwright::standard_streams::ensure_open()) {
         return 1;
     }
-    sumwright::interruption::install_handlers();
+    const sumwright::interruption::Handlers handlers;
     const std::string_view argument0 = argc > 0 && argv[0] != nullptr ? argv[0] : "";
     sumwright::StandardConsole console;
     sumwright::SystemCommandRunner shell;

@@ -11,10 +11,13 @@ namespace {
 std::atomic<void (*)()> terminal_restorer{nullptr};
 std::atomic<void (*)()> terminal_resumer{nullptr};
 std::atomic<void (*)()> line_ender{nullptr};
+std::atomic<bool> resize_seen{false};
 std::array<char, 4096> file_path{};
 std::atomic<bool> file_path_set{false};
 
 }  // namespace
+
+bool resized() { return resize_seen.exchange(false); }
 
 void set_terminal_restorer(void (*restore)()) { terminal_restorer.store(restore); }
 
@@ -50,6 +53,8 @@ void end_terminal_line() {
         end_line();
     }
 }
+
+void note_resize() { resize_seen.store(true); }
 
 const char* file_to_remove() { return file_path_set.load() ? file_path.data() : nullptr; }
 

@@ -1,8 +1,10 @@
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <csignal>
-#include <initializer_list>
+#include <tuple>
+#include <utility>
 
 #include "process/interruption.h"
 #include "process/interruption_state.h"
@@ -10,9 +12,15 @@
 namespace sumwright::interruption {
 namespace {
 
-void set_handler(int signal_number, void (*handler)(int)) {
+using Handler = void (*)(int);
+
+// A handler that returns restarts the system call it cut short, so that no
+// read, write or wait fails for a resize or a stop; a wait for input
+// (ppoll) is cut short all the same.
+void set_handler(int signal_number, Handler handler) {
     struct sigaction action {};
     action.sa_handler = handler;
+    action.sa_flags = SA_RESTART;
     sigemptyset(&action.sa_mask);
     sigaction(signal_number, &action, nullptr);
 }
@@ -47,34 +55,59 @@ void suspend(int /*signal_number*/) {
     ::raise(SIGTSTP);
     sigprocmask(SIG_UNBLOCK, &stop_signal, nullptr);  // stops here until continued
     set_handler(SIGTSTP, suspend);
+    // Back, continued or never stopped: where no job-control shell runs the
+    // program (its process group is orphaned) the system drops the stop,
+    // and no SIGCONT follows.
+    state::resume_terminal();
     errno = saved_errno;
 }
 
-// A signal that was ignored when the program started stays ignored, as the
-// one who started it wanted: `nohup` ignores hang-ups, a shell script's
-// background job Ctrl-C and Ctrl-\.
-void catch_unless_ignored(int signal_number, void (*handler)(int)) {
-    struct sigaction started_with {};
-    if (sigaction(signal_number, nullptr, &started_with) == 0 && started_with.sa_handler == SIG_IGN) {
-        return;
-    }
-    set_handler(signal_number, handler);
-}
+void note_resize(int /*signal_number*/) { state::note_resize(); }
+
+// Every signal the program handles, with its handler: those whose default
+// ends the process and that a user or a supervisor sends to end it (CPU
+// time limit included), a stop and the continue after it, a resize, and
+// the two that turn a failed write into an error (EPIPE, EFBIG).
+const std::array<std::pair<int, Handler>, 15> handled{{
+    {SIGINT, clean_up_and_die},
+    {SIGTERM, clean_up_and_die},
+    {SIGHUP, clean_up_and_die},
+    {SIGQUIT, clean_up_and_die},
+    {SIGUSR1, clean_up_and_die},
+    {SIGUSR2, clean_up_and_die},
+    {SIGALRM, clean_up_and_die},
+    {SIGVTALRM, clean_up_and_die},
+    {SIGPROF, clean_up_and_die},
+    {SIGXCPU, clean_up_and_die},
+    {SIGTSTP, suspend},
+    {SIGCONT, resume},
+    {SIGWINCH, note_resize},
+    {SIGPIPE, SIG_IGN},
+    {SIGXFSZ, SIG_IGN},
+}};
+
+// What each of them did before.
+std::array<struct sigaction, std::tuple_size_v<decltype(handled)>> earlier{};
 
 }  // namespace
 
-void install_handlers() {
-    // Every signal whose default ends the process and that a user or a
-    // supervisor sends to end it (CPU time limit included).
-    for (const int signal_number :
-         {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF, SIGXCPU}) {
-        catch_unless_ignored(signal_number, clean_up_and_die);
+Handlers::Handlers() {
+    for (std::size_t i = 0; i < handled.size(); ++i) {
+        const auto [signal_number, handler] = handled.at(i);
+        sigaction(signal_number, nullptr, &earlier.at(i));
+        // A signal that was ignored when the program started stays ignored,
+        // as the one who started it wanted: `nohup` ignores hang-ups, a shell
+        // script's background job Ctrl-C and Ctrl-\.
+        if (earlier.at(i).sa_handler != SIG_IGN) {
+            set_handler(signal_number, handler);
+        }
     }
-    catch_unless_ignored(SIGTSTP, suspend);
-    catch_unless_ignored(SIGCONT, resume);
-    set_handler(SIGPIPE, SIG_IGN);
-    // A write past the file size limit fails (EFBIG) like any other write.
-    set_handler(SIGXFSZ, SIG_IGN);
+}
+
+Handlers::~Handlers() {
+    for (std::size_t i = 0; i < handled.size(); ++i) {
+        sigaction(handled.at(i).first, &earlier.at(i), nullptr);
+    }
 }
 
 }  // namespace sumwright::interruption

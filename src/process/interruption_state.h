@@ -7,6 +7,7 @@ namespace sumwright::interruption::state {
 void restore_terminal();
 void resume_terminal();
 void end_terminal_line();
+void note_resize();
 // The unfinished file to remove, or nullptr.
 const char* file_to_remove();
 

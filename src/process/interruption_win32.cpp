@@ -29,6 +29,8 @@ BOOL WINAPI clean_up_and_end(DWORD /*control_type*/) {
 
 }  // namespace
 
-void install_handlers() { SetConsoleCtrlHandler(clean_up_and_end, TRUE); }
+Handlers::Handlers() { SetConsoleCtrlHandler(clean_up_and_end, TRUE); }
+
+Handlers::~Handlers() { SetConsoleCtrlHandler(clean_up_and_end, FALSE); }
 
 }  // namespace sumwright::interruption

@@ -83,6 +83,8 @@ EDITING = [
     Editing("2", "2", shared=False),
     Editing(WIDE * 150 + "{Home}{Del}{End}b", WIDE * 149 + "b", shared=False),
     Editing("0123456789" * 8 + "{Width 60}{Home}A{End}Z", "A" + "0123456789" * 8 + "Z", shared=False),
+    # Ctrl-Z where, as the terminal's own command, no shell takes the stop.
+    Editing("BX{Ctrl+z}{Left}{Backspace}", "X", shared=False),
 ]
 
 
@@ -104,7 +106,8 @@ TERMINAL_KEYS = {
     "Ins": "\x1b[2~", "PgUp": "\x1b[5~", "PgDn": "\x1b[6~", "F1": "\x1bOP", "F5": "\x1b[15~", "F12": "\x1b[24~",
     "Ctrl+Left": "\x1b[1;5D", "Shift+Right": "\x1b[1;2C", "Alt+F1": "\x1b[1;3P", "Ctrl+F5": "\x1b[15;5~",
     "SS3 Down": "\x1bOB", "SS3 End": "\x1bOF", "Linux F1": "\x1b[[A", "Linux Home": "\x1b[1~", "Alt+x": "\x1bx",
-    "Ctrl+a": "\x01", "Ctrl+e": "\x05", "Ctrl+u": "\x15", "Ctrl+d": "\x04", "Alt+Enter": "\x1b\r",
+    "Ctrl+a": "\x01", "Ctrl+e": "\x05", "Ctrl+u": "\x15", "Ctrl+d": "\x04", "Ctrl+j": "\n", "Ctrl+w": "\x17",
+    "Ctrl+z": "\x1a", "Alt+Enter": "\x1b\r",
     "Alt+Backspace": "\x1b\x7f", "Alt+Tab": "\x1b\t",
 }
 # Key names that act on the terminal instead: it becomes this many columns
@@ -115,10 +118,11 @@ CONTINUE = "Continue"
 
 def terminal_bytes(keys: str) -> list[str]:
     """What a terminal sends for keys in the driver's notation, cut after
-    each Esc alone: it is told from the start of a sequence by the pause."""
+    each Esc alone (it is told from the start of a sequence by the pause),
+    with each resize, SIGCONT and Ctrl-Z a piece of its own."""
     chunks = [""]
     for match in re.finditer(r"\{\{|\{([^}]+)\}|.", keys, re.S):
-        if match.group(1) and (RESIZE.fullmatch(match.group(1)) or match.group(1) == CONTINUE):
+        if match.group(1) and (RESIZE.fullmatch(match.group(1)) or match.group(1) in (CONTINUE, "Ctrl+z")):
             chunks += ["{" + match.group(1) + "}", ""]
             continue
         chunks[-1] += TERMINAL_KEYS[match.group(1)] if match.group(1) else match.group(0)[0]
@@ -325,14 +329,14 @@ class Terminal:
     ) -> None:
         """`ignored_signals` are ignored when the program starts, as `nohup`
         or a script's background job leaves them; `stty` gives settings the
-        terminal is left in before the start."""
+        terminal is left in before the start; None in `env` unsets a name."""
         if install:
             install_program(directory, program_name)
         self.directory = directory
         self.master, slave = pty.openpty()
         fcntl.ioctl(slave, termios.TIOCSWINSZ, struct.pack("HHHH", 50, self.WIDTH, 0, 0))
         self.resizes: list[tuple[int, int]] = []
-        self.redraws = 0  # the prompts drawn anew, after a resize or SIGCONT
+        self.redraws = 0  # the prompts drawn anew, after a resize, SIGCONT or Ctrl-Z
         self._slave = slave
         if stty:
             subprocess.run(["stty", *stty.split()], stdin=slave, check=True)
@@ -345,7 +349,8 @@ class Terminal:
             stdout=slave,
             stderr=slave,
             # Not xterm's own window, which cuts its rows on a resize.
-            env={**os.environ, "XTERM_VERSION": "", **(env or {})},
+            env={name: value for name, value in {**os.environ, "XTERM_VERSION": "", **(env or {})}.items()
+                 if value is not None},
             start_new_session=True,
             preexec_fn=lambda: _take_terminal(ignored_signals),
         )
@@ -361,7 +366,8 @@ class Terminal:
         os.write(self.master, data.encode("latin-1") if isinstance(data, str) else data)
 
     def type_keys(self, keys: str) -> None:
-        """Types keys in the console driver's notation."""
+        """Types keys in the console driver's notation at a prompt; a Ctrl-Z
+        once the keys before it are read (the terminal drops unread ones)."""
         for chunk in terminal_bytes(keys):
             if resize := RESIZE.fullmatch(chunk[1:-1]):
                 self.resizes.append((len(self.settle(0.5).encode("latin-1")), int(resize.group(1))))
@@ -369,6 +375,12 @@ class Terminal:
             elif chunk == "{" + CONTINUE + "}":
                 self.settle(0.3)
                 self.signal(signal.SIGCONT)
+            elif chunk == "{Ctrl+z}":
+                self.settle()
+                while self.pending_input():
+                    self.settle(0.05)
+                self.send(TERMINAL_KEYS["Ctrl+z"])
+                self.expect(PROMPT_END, count=self.text().count(PROMPT_END) + 1)
             else:
                 self.send(chunk)
                 time.sleep(0.2 if chunk.endswith("\x1b") else 0)
@@ -386,7 +398,8 @@ class Terminal:
         for count, answer in enumerate(answers, start=1):
             self.expect(PROMPT_END, count=count + self.redraws)
             assert leftovers(self.directory) == [], "no unfinished report while an answer is awaited"
-            self.type_keys(answer + "{Enter}")
+            # An answer that ends in a Ctrl-J has its Enter.
+            self.type_keys(answer if answer.endswith("{Ctrl+j}") else answer + "{Enter}")
         self.expect(FINAL_WAIT)
         self.type_keys("{Up}")  # an extended key ends it too, and is read whole
         return self.wait()
