@@ -448,6 +448,8 @@ std::string LineEditor::redraw(std::size_t width) {
     return draw_again(cursor_row(drawn_width_ == 0 ? width : drawn_width_), width);
 }
 
+std::string LineEditor::redraw_on_new_row(std::size_t width) { return draw_again(0, width); }
+
 std::string LineEditor::resized(std::size_t width) {
     // A terminal that rewraps keeps the cursor after the same text, now
     // wrapped at the new width; one that cuts keeps every row where it was

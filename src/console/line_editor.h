@@ -86,6 +86,9 @@ public:
     // the prompt's row (the cursor being where the editor left it), or on an
     // empty row the cursor is at the start of.
     std::string redraw(std::size_t width);
+    // Bytes that draw them anew on the row the cursor is at the start of,
+    // whatever was drawn before.
+    std::string redraw_on_new_row(std::size_t width);
     // Bytes that draw them anew after the terminal became `width` columns
     // wide.
     std::string resized(std::size_t width);

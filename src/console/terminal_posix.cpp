@@ -45,7 +45,11 @@ enum class Mode {
 std::atomic<Mode> held{Mode::none};
 struct termios saved_settings {};
 struct termios program_settings {};
-// Set when the program is back from a stop in its own mode.
+// Set when the program is back from a stop in its own mode: to
+// `continued_in_place` where the cursor is where the program left it, to
+// `continued_on_new_row` where the shell has moved it to a row of its own.
+constexpr std::sig_atomic_t continued_in_place = 1;
+constexpr std::sig_atomic_t continued_on_new_row = 2;
 volatile std::sig_atomic_t continued = 0;
 // Where the line that an answer is typed on is shown, while it is; -1 else.
 volatile std::sig_atomic_t answer_screen = -1;
@@ -67,10 +71,14 @@ void restore_settings() {
     }
 }
 
-void reapply_program_settings() {
+void reapply_program_settings(bool screen_moved) {
     if (held.load() != Mode::none) {
         set_settings(program_settings);
-        continued = 1;
+        if (screen_moved) {
+            continued = continued_on_new_row;
+        } else if (continued == 0) {
+            continued = continued_in_place;
+        }
     }
 }
 
@@ -345,8 +353,10 @@ std::optional<std::string> edit_line(int screen, std::string_view row, AnswerHis
     for (;;) {
         held_signals.let_in_waiting();
         if (continued != 0) {
+            const bool on_new_row = continued == continued_on_new_row;
             continued = 0;
-            write_screen(screen, editor.redraw(screen_width(screen)));
+            const std::size_t width = screen_width(screen);
+            write_screen(screen, on_new_row ? editor.redraw_on_new_row(width) : editor.redraw(width));
         }
         if (interruption::resized()) {
             write_screen(screen, editor.resized(screen_width(screen)));

@@ -9,7 +9,7 @@ namespace sumwright::interruption {
 namespace {
 
 std::atomic<void (*)()> terminal_restorer{nullptr};
-std::atomic<void (*)()> terminal_resumer{nullptr};
+std::atomic<void (*)(bool)> terminal_resumer{nullptr};
 std::atomic<void (*)()> line_ender{nullptr};
 std::atomic<bool> resize_seen{false};
 std::array<char, 4096> file_path{};
@@ -21,7 +21,7 @@ bool resized() { return resize_seen.exchange(false); }
 
 void set_terminal_restorer(void (*restore)()) { terminal_restorer.store(restore); }
 
-void set_terminal_resumer(void (*resume)()) { terminal_resumer.store(resume); }
+void set_terminal_resumer(void (*resume)(bool screen_moved)) { terminal_resumer.store(resume); }
 
 void set_line_ender(void (*end_line)()) { line_ender.store(end_line); }
 
@@ -42,9 +42,9 @@ void restore_terminal() {
     }
 }
 
-void resume_terminal() {
+void resume_terminal(bool screen_moved) {
     if (auto* resume = terminal_resumer.load()) {
-        resume();
+        resume(screen_moved);
     }
 }
 

@@ -32,9 +32,11 @@ void set_terminal_restorer(void (*restore)());
 
 // What to run when the process is back from a stop (Ctrl-Z, or a stop
 // signal from elsewhere) while the terminal was in the program's own mode,
-// continued or never stopped at all; nullptr for nothing. Async-signal-safe,
-// like the restorer.
-void set_terminal_resumer(void (*resume)());
+// continued or never stopped at all; nullptr for nothing. `screen_moved`:
+// the program's own Ctrl-Z stopped it, so the shell has written to the
+// terminal meanwhile and the cursor is at the start of a row of its own.
+// Async-signal-safe, like the restorer.
+void set_terminal_resumer(void (*resume)(bool screen_moved));
 
 // What to run, before the terminal gets its settings back, when the process
 // ends of a signal: it ends the line that was being typed on, so that the

@@ -36,11 +36,17 @@ void clean_up_and_die(int signal_number) {
     ::raise(signal_number);
 }
 
+// Set when a SIGCONT comes: inside the program's own stop, it tells a stop
+// that happened from one that the system dropped.
+volatile std::sig_atomic_t continue_seen = 0;
+
 // Continued after a stop, whatever stopped it (Ctrl-Z, or SIGSTOP from
-// elsewhere): the program takes its own terminal settings back.
+// elsewhere): the program takes its own terminal settings back. Nothing
+// tells whether anything was written to the terminal meanwhile.
 void resume(int /*signal_number*/) {
     const int saved_errno = errno;
-    state::resume_terminal();
+    continue_seen = 1;
+    state::resume_terminal(false);
     errno = saved_errno;
 }
 
@@ -49,16 +55,21 @@ void suspend(int /*signal_number*/) {
     const int saved_errno = errno;
     state::restore_terminal();
     set_handler(SIGTSTP, SIG_DFL);
-    sigset_t stop_signal;
-    sigemptyset(&stop_signal);
-    sigaddset(&stop_signal, SIGTSTP);
+    // The SIGCONT that ends the stop is taken in here, where it shows that
+    // the stop happened.
+    sigset_t stop_signals;
+    sigemptyset(&stop_signals);
+    sigaddset(&stop_signals, SIGTSTP);
+    sigaddset(&stop_signals, SIGCONT);
+    continue_seen = 0;
     ::raise(SIGTSTP);
-    sigprocmask(SIG_UNBLOCK, &stop_signal, nullptr);  // stops here until continued
+    sigprocmask(SIG_UNBLOCK, &stop_signals, nullptr);  // stops here until continued
     set_handler(SIGTSTP, suspend);
     // Back, continued or never stopped: where no job-control shell runs the
     // program (its process group is orphaned) the system drops the stop,
-    // and no SIGCONT follows.
-    state::resume_terminal();
+    // and no SIGCONT follows. After a stop the shell has had the terminal,
+    // and its `fg` leaves the cursor on a row of its own.
+    state::resume_terminal(continue_seen != 0);
     errno = saved_errno;
 }
 

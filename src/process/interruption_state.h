@@ -5,7 +5,8 @@
 namespace sumwright::interruption::state {
 
 void restore_terminal();
-void resume_terminal();
+// `screen_moved` as with set_terminal_resumer.
+void resume_terminal(bool screen_moved);
 void end_terminal_line();
 void note_resize();
 // The unfinished file to remove, or nullptr.

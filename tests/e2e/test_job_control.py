@@ -19,17 +19,18 @@ pytestmark = pytest.mark.skipif(shutil.which("tmux") is None, reason="tmux is no
 
 
 class ShellInTmux:
-    def __init__(self, directory):
+    def __init__(self, directory, width):
         self.name = f"sumwright-{uuid.uuid4().hex[:8]}"
         self.directory = directory
-        subprocess.run(["tmux", "new-session", "-d", "-s", self.name, "-x", "160", "-y", "60", "-c",
+        subprocess.run(["tmux", "new-session", "-d", "-s", self.name, "-x", str(width), "-y", "60", "-c",
                         str(directory), "env PS1='READY> ' bash --norc --noprofile"], check=True)
 
     def type(self, *keys):
         subprocess.run(["tmux", "send-keys", "-t", self.name, *keys], check=True)
 
     def screen(self):
-        return subprocess.run(["tmux", "capture-pane", "-p", "-S", "-100", "-t", self.name],
+        # Rows the terminal wrapped are joined: the screen's lines as written.
+        return subprocess.run(["tmux", "capture-pane", "-p", "-J", "-S", "-100", "-t", self.name],
                               capture_output=True, text=True, check=True).stdout
 
     def wait_for(self, text, timeout=10, count=1):
@@ -70,11 +71,14 @@ MOMENTS = {
 }
 
 
-@pytest.mark.parametrize("moment, stop", [("key wait", "C-z"), ("prompt", "C-z"), ("prompt", "kill -STOP")])
-def test_suspended_program_gives_the_terminal_back_and_resumes_its_mode(tmp_path, moment, stop):
+# At 30 columns the prompt's row wraps: drawn again after `fg`, it starts on
+# the row `fg` left the cursor on and leaves the shell's rows above alone.
+@pytest.mark.parametrize("moment, stop, width", [("key wait", "C-z", 160), ("prompt", "C-z", 160),
+                                                 ("prompt", "C-z", 30), ("prompt", "kill -STOP", 160)])
+def test_suspended_program_gives_the_terminal_back_and_resumes_its_mode(tmp_path, moment, stop, width):
     before_stop, shown_again, to_the_end = MOMENTS[moment]
     install_program(tmp_path)
-    shell = ShellInTmux(tmp_path)
+    shell = ShellInTmux(tmp_path, width)
     try:
         shell.type("stty -g > before.txt", "Enter")
         shell.type("./www.example.com.exe", "Enter")
