@@ -244,9 +244,9 @@ Got next_key(int timeout_ms, TerminalKey& key, const sigset_t* let_in = nullptr)
     }
     // Signal keys come as keys only from a terminal left without them.
     if (character && held.load() != Mode::none && (saved_settings.c_lflag & ISIG) == 0) {
-        using namespace key_codes;
-        for (const auto& [byte, signal_number] :
-             {std::pair{ctrl_c, SIGINT}, {ctrl_backslash, SIGQUIT}, {ctrl_z, SIGTSTP}}) {
+        for (const auto& [byte, signal_number] : {std::pair{key_codes::ctrl_c, SIGINT},
+                                                  {key_codes::ctrl_backslash, SIGQUIT},
+                                                  {key_codes::ctrl_z, SIGTSTP}}) {
             if (key.bytes[0] == byte) {
                 ::raise(signal_number);
                 return Got::nothing;
